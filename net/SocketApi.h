@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The Winsock-shaped seam under the listener: one implementation over ws2_32 in the
+// program, one over POSIX sockets and a scripted fake in the tests. Calls keep the
+// Winsock names, arguments and results; failures are read with WSAGetLastError().
+
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
+constexpr int kSocketError = -1;
+constexpr std::uint32_t kInaddrNone = 0xFFFFFFFFu;
+
+constexpr int kAfInet = 2;
+constexpr int kSockStream = 1;
+constexpr int kIpprotoTcp = 6;
+constexpr int kSdSend = 1;
+
+// The 16-byte IPv4 socket address; port and address in network byte order.
+struct SocketAddressIn {
+    std::uint16_t family = 0;
+    std::uint16_t port = 0;
+    std::uint32_t address = 0;
+    unsigned char zero[8] = {};
+};
+static_assert(sizeof(SocketAddressIn) == 16, "an IPv4 socket address is 16 bytes");
+
+// What gethostbyname hands back: the official name and the IPv4 addresses (network
+// byte order), owned by the implementation until its next gethostbyname.
+struct HostEntry {
+    std::string name;
+    std::vector<std::uint32_t> addresses;
+};
+
+class SocketApi {
+public:
+    virtual ~SocketApi() = default;
+
+    virtual int WSAStartup(std::uint16_t version) = 0;  // 0 on success
+    virtual int WSACleanup() = 0;
+    virtual int WSAGetLastError() = 0;
+
+    virtual int gethostname(char* name, int length) = 0;
+    virtual const HostEntry* gethostbyname(const char* name) = 0;  // null on failure
+    virtual std::string inet_ntoa(std::uint32_t address) = 0;
+    virtual std::uint32_t inet_addr(const char* dotted) = 0;
+
+    virtual SocketHandle socket(int family, int type, int protocol) = 0;
+    virtual int bind(SocketHandle s, const SocketAddressIn& address, int length) = 0;
+    virtual int listen(SocketHandle s, int backlog) = 0;
+    virtual SocketHandle accept(SocketHandle s, SocketAddressIn* peer, int* length) = 0;
+    virtual int recv(SocketHandle s, char* buffer, int length, int flags) = 0;
+    virtual int shutdown(SocketHandle s, int how) = 0;
+    virtual int closesocket(SocketHandle s) = 0;
+};

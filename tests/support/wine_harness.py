@@ -1,0 +1,155 @@
+"""Runs Windows programs under Wine for the tests and for the run command.
+
+Every user of the harness gets a Wine prefix of its own under the build folder and, for
+programs with windows, an X display of its own (Xvfb), so that runs never collide and
+nothing outside the build folder is touched. A prefix is initialised once from a shared
+template (one `wineboot` per build folder) and reused afterwards. `close()` stops exactly
+what the harness started: the prefix's wineserver and the Xvfb process it spawned.
+"""
+
+import fcntl
+import os
+import shutil
+import signal
+import subprocess
+import time
+
+WINE = shutil.which("wine") or "/usr/bin/wine"
+WINESERVER = shutil.which("wineserver") or "/usr/bin/wineserver"
+
+
+def wine_base_env():
+    env = dict(os.environ)
+    env["WINEDEBUG"] = env.get("TIDEMARK_WINEDEBUG", "-all")
+    # Never offer to install Mono or Gecko.
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    # An English locale gives the Windows-1252 ANSI code page inside Wine.
+    env["LC_ALL"] = "C.UTF-8"
+    env["LANG"] = "C.UTF-8"
+    return env
+
+
+def _link_or_copy(src, dst):
+    # Registry files are rewritten by wineserver; everything else is only read.
+    if src.endswith(".reg"):
+        shutil.copy2(src, dst)
+    else:
+        os.link(src, dst)
+
+
+class WineSession:
+    """One Wine prefix, and optionally one X display, for one test or one run."""
+
+    def __init__(self, root, name, display="none"):
+        self.root = os.path.abspath(root)
+        self.prefix = os.path.join(self.root, "prefixes", name)
+        self.display_mode = display  # "none", "xvfb" or "user"
+        self.display = None
+        self._xvfb = None
+        self._ensure_prefix()
+        if display == "xvfb":
+            self._start_xvfb()
+        elif display == "user":
+            self.display = os.environ.get("DISPLAY")
+
+    # -- prefix --------------------------------------------------------------
+
+    def _ensure_template(self):
+        template = os.path.join(self.root, "template")
+        os.makedirs(self.root, exist_ok=True)
+        with open(os.path.join(self.root, "template.lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            ready = os.path.join(template, ".tidemark-ready")
+            if not os.path.exists(ready):
+                shutil.rmtree(template, ignore_errors=True)
+                env = wine_base_env()
+                env["WINEPREFIX"] = template
+                env.pop("DISPLAY", None)
+                subprocess.run([WINE, "wineboot", "-i"], env=env, check=True,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                subprocess.run([WINESERVER, "-w"], env=env, check=True)
+                open(ready, "w").close()
+        return template
+
+    def _ensure_prefix(self):
+        ready = os.path.join(self.prefix, ".tidemark-prefix-ready")
+        if os.path.exists(ready):
+            return
+        template = self._ensure_template()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+        shutil.copytree(template, self.prefix, symlinks=True, copy_function=_link_or_copy,
+                        ignore=shutil.ignore_patterns(".tidemark-ready"))
+        open(ready, "w").close()
+
+    # -- display -------------------------------------------------------------
+
+    def _start_xvfb(self):
+        read_fd, write_fd = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise RuntimeError("Xvfb did not report a display")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+
+    # -- programs ------------------------------------------------------------
+
+    def env(self):
+        env = wine_base_env()
+        env["WINEPREFIX"] = self.prefix
+        if self.display:
+            env["DISPLAY"] = self.display
+        else:
+            env.pop("DISPLAY", None)
+        return env
+
+    def popen(self, program, *args, **kwargs):
+        return subprocess.Popen([WINE, program, *args], env=self.env(), **kwargs)
+
+    def run(self, program, *args, timeout=120, check=False):
+        return subprocess.run([WINE, program, *args], env=self.env(), timeout=timeout,
+                              check=check, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def screenshot(self, path):
+        """Saves the whole X screen as an image; returns False where it cannot."""
+        if not self.display or not shutil.which("import"):
+            return False
+        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+        env = dict(os.environ, DISPLAY=self.display)
+        result = subprocess.run(["import", "-window", "root", path], env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return result.returncode == 0
+
+    def close(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env(),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            # `wineserver -w` returns once the server of this prefix has gone.
+            try:
+                subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=2)
+                break
+            except subprocess.TimeoutExpired:
+                pass
+        if self._xvfb is not None:
+            self._xvfb.send_signal(signal.SIGTERM)
+            try:
+                self._xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+                self._xvfb.wait()
+            self._xvfb = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
