@@ -1,0 +1,127 @@
+#include "net/win32/WinsockApi.h"
+
+#include <winsock2.h>
+
+#include <cstring>
+
+static_assert(sizeof(SOCKET) == sizeof(SocketHandle), "a socket handle fits the seam's handle");
+static_assert(sizeof(sockaddr_in) == sizeof(SocketAddressIn), "both IPv4 addresses are 16 bytes");
+static_assert(INVALID_SOCKET == kInvalidSocket, "the same invalid handle on both sides");
+
+namespace {
+
+sockaddr_in ToSockaddr(const SocketAddressIn& address)
+{
+    sockaddr_in result;
+    std::memset(&result, 0, sizeof result);
+    result.sin_family = address.family;
+    result.sin_port = address.port;
+    result.sin_addr.s_addr = address.address;
+    return result;
+}
+
+SocketAddressIn FromSockaddr(const sockaddr_in& address)
+{
+    SocketAddressIn result;
+    result.family = address.sin_family;
+    result.port = address.sin_port;
+    result.address = address.sin_addr.s_addr;
+    return result;
+}
+
+}  // namespace
+
+int WinsockApi::WSAStartup(std::uint16_t version)
+{
+    WSADATA data;
+    return ::WSAStartup(version, &data);
+}
+
+int WinsockApi::WSACleanup()
+{
+    return ::WSACleanup();
+}
+
+int WinsockApi::WSAGetLastError()
+{
+    return ::WSAGetLastError();
+}
+
+int WinsockApi::gethostname(char* name, int length)
+{
+    return ::gethostname(name, length);
+}
+
+// The library's host entry lives only until the thread's next lookup: take a copy.
+const HostEntry* WinsockApi::gethostbyname(const char* name)
+{
+    const hostent* entry = ::gethostbyname(name);
+    if (entry == nullptr) {
+        return nullptr;
+    }
+    m_host.name = entry->h_name != nullptr ? entry->h_name : "";
+    m_host.addresses.clear();
+    if (entry->h_addrtype == AF_INET && entry->h_length == sizeof(std::uint32_t)) {
+        for (char** address = entry->h_addr_list; *address != nullptr; ++address) {
+            std::uint32_t value;
+            std::memcpy(&value, *address, sizeof value);
+            m_host.addresses.push_back(value);
+        }
+    }
+    return &m_host;
+}
+
+std::string WinsockApi::inet_ntoa(std::uint32_t address)
+{
+    in_addr value;
+    value.s_addr = address;
+    const char* dotted = ::inet_ntoa(value);
+    return dotted != nullptr ? dotted : "";
+}
+
+std::uint32_t WinsockApi::inet_addr(const char* dotted)
+{
+    return ::inet_addr(dotted);
+}
+
+SocketHandle WinsockApi::socket(int family, int type, int protocol)
+{
+    return ::socket(family, type, protocol);
+}
+
+int WinsockApi::bind(SocketHandle s, const SocketAddressIn& address, int length)
+{
+    const sockaddr_in native = ToSockaddr(address);
+    return ::bind(s, reinterpret_cast<const sockaddr*>(&native), length);
+}
+
+int WinsockApi::listen(SocketHandle s, int backlog)
+{
+    return ::listen(s, backlog);
+}
+
+SocketHandle WinsockApi::accept(SocketHandle s, SocketAddressIn* peer, int* length)
+{
+    sockaddr_in native;
+    std::memset(&native, 0, sizeof native);
+    const SOCKET connection = ::accept(s, reinterpret_cast<sockaddr*>(&native), length);
+    if (peer != nullptr) {
+        *peer = FromSockaddr(native);
+    }
+    return connection;
+}
+
+int WinsockApi::recv(SocketHandle s, char* buffer, int length, int flags)
+{
+    return ::recv(s, buffer, length, flags);
+}
+
+int WinsockApi::shutdown(SocketHandle s, int how)
+{
+    return ::shutdown(s, how);
+}
+
+int WinsockApi::closesocket(SocketHandle s)
+{
+    return ::closesocket(s);
+}
