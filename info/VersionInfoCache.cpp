@@ -54,7 +54,7 @@ void VersionInfoCache::ReadVersionInfo()
 bool VersionInfoCache::ReadProgramPath(std::string& path)
 {
     char buffer[kPathBufferSize] = {};
-    const std::uint32_t length = record_.GetModuleFileName(buffer, kPathBufferSize);
+    const std::uint32_t length = record_.CopyProgramPath(buffer, kPathBufferSize);
     if (length == 0 || length >= kPathBufferSize)
         return false;
     path.assign(buffer, length);
@@ -126,9 +126,9 @@ void VersionInfoCache::StoreModulePath(const std::string& path)
 void VersionInfoCache::ReadOs()
 {
     OsVersionFigures figures;
-    if (!os_.GetVersionEx(figures, true)) {
+    if (!os_.QueryOsVersion(figures, true)) {
         figures = OsVersionFigures();
-        if (!os_.GetVersionEx(figures, false))
+        if (!os_.QueryOsVersion(figures, false))
             return;
         figures.productType = 0;  // the basic structure has none
     }

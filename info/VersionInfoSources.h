@@ -14,7 +14,7 @@ public:
     // Like GetModuleFileNameA for the program file: copies the path and a terminating
     // zero into `buffer` and returns the count of characters copied. A path that does
     // not fit is cut and `size` is returned; a failure returns 0.
-    virtual std::uint32_t GetModuleFileName(char* buffer, std::uint32_t size) = 0;
+    virtual std::uint32_t CopyProgramPath(char* buffer, std::uint32_t size) = 0;
 
     // Loads the version record of the file at `path`; false when it has none or it
     // cannot be read. The queries below work on the record loaded last.
@@ -44,7 +44,7 @@ public:
 
     // GetVersionExA with the extended structure (156 bytes) when `extended`, otherwise
     // with the basic one (148 bytes), which has no product type.
-    virtual bool GetVersionEx(OsVersionFigures& figures, bool extended) = 0;
+    virtual bool QueryOsVersion(OsVersionFigures& figures, bool extended) = 0;
     // wProcessorArchitecture of GetSystemInfo.
     virtual std::uint16_t GetProcessorArchitecture() = 0;
 };

@@ -32,7 +32,7 @@ public:
     std::string loadedPath;
     bool loaded = false;
 
-    std::uint32_t GetModuleFileName(char* buffer, std::uint32_t size) override
+    std::uint32_t CopyProgramPath(char* buffer, std::uint32_t size) override
     {
         ++calls;
         if (failPath)
@@ -95,7 +95,7 @@ public:
     std::uint16_t architecture = 9;
     int calls = 0;
 
-    bool GetVersionEx(OsVersionFigures& out, bool extended) override
+    bool QueryOsVersion(OsVersionFigures& out, bool extended) override
     {
         ++calls;
         if (!(extended ? extendedWorks : basicWorks))
