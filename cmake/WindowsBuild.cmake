@@ -10,6 +10,10 @@ if(MSVC)
 endif()
 
 file(GLOB FRAMEWORK_SOURCES CONFIGURE_DEPENDS framework/*.cpp)
+# The program's entry is linked into the program itself: in a static library the C
+# runtime's reference to WinMain would come too late to pull it in.
+set(FRAMEWORK_ENTRY ${CMAKE_CURRENT_SOURCE_DIR}/framework/WinMain.cpp)
+list(REMOVE_ITEM FRAMEWORK_SOURCES ${FRAMEWORK_ENTRY})
 add_library(tidemark_framework STATIC ${FRAMEWORK_SOURCES})
 target_include_directories(tidemark_framework PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(tidemark_framework PUBLIC ${TIDEMARK_WIN32_DEFINITIONS})
@@ -23,7 +27,7 @@ target_link_libraries(tidemark_glue PUBLIC tidemark_core tidemark_framework ws2_
 tidemark_warnings(tidemark_glue)
 
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
-add_executable(tidemark WIN32 ${APP_SOURCES} res/tidemark.rc)
+add_executable(tidemark WIN32 ${APP_SOURCES} ${FRAMEWORK_ENTRY} res/tidemark.rc)
 target_link_libraries(tidemark PRIVATE tidemark_glue)
 tidemark_warnings(tidemark)
 

@@ -1,0 +1,204 @@
+#include "framework/Wnd.h"
+
+#include <vector>
+
+#include "framework/WinApp.h"
+
+namespace {
+
+// The window property that leads from a window handle to its object. A property lives
+// with the window, so no table has to be shared between threads.
+const char kObjectProperty[] = "Tidemark.Framework.CWnd";
+
+}  // namespace
+
+const MessageEntry* MessageMap::Find(UINT message, WPARAM wParam) const
+{
+    for (const MessageMap* map = this; map != nullptr; map = map->base) {
+        for (std::size_t i = 0; i < map->count; ++i) {
+            const MessageEntry& entry = map->entries[i];
+            if (entry.message != message)
+                continue;
+            if (message == WM_COMMAND &&
+                (entry.id != LOWORD(wParam) || entry.code != HIWORD(wParam)))
+                continue;
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
+        HWND hWnd = m_hWnd;
+        UnsubclassWindow();
+        ::DestroyWindow(hWnd);
+    }
+}
+
+bool CWnd::SubclassWindow(HWND hWnd)
+{
+    if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
+        return false;
+    ::SetPropA(hWnd, kObjectProperty, this);
+    m_hWnd = hWnd;
+    m_previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+        hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StandardWindowProc)));
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    return parent != nullptr && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd == nullptr)
+        return nullptr;
+    if (m_previousProc != nullptr)
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    ::RemovePropA(hWnd, kObjectProperty);
+    m_previousProc = nullptr;
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kObjectProperty)) : nullptr;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
+{
+    return false;
+}
+
+const MessageMap* CWnd::GetThisMessageMap()
+{
+    static const MessageMap map{nullptr, nullptr, 0};
+    return &map;
+}
+
+const MessageMap* CWnd::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+LRESULT CALLBACK CWnd::StandardWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* window = FromHandlePermanent(hWnd);
+    if (window == nullptr)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    return window->Dispatch(message, wParam, lParam);
+}
+
+LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Handlers may cause nested messages; each keeps its own "current message".
+    const CurrentMessage outer = m_current;
+    m_current = CurrentMessage{message, wParam, lParam};
+    LRESULT result;
+    if (message == WM_NCDESTROY) {
+        result = Default();
+        UnsubclassWindow();
+        m_current = outer;
+        PostNcDestroy();
+        return result;
+    }
+    result = WindowProc(message, wParam, lParam);
+    m_current = outer;
+    return result;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (const MessageEntry* entry = GetMessageMap()->Find(message, wParam))
+        return entry->handler(*this, wParam, lParam);
+
+    // Owner-drawn controls draw themselves: the parent hands the request to the child.
+    if (message == WM_DRAWITEM && lParam != 0) {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        LRESULT result = 0;
+        CWnd* child = FromHandlePermanent(item->hwndItem);
+        if (child != nullptr && child != this &&
+            child->OnChildNotify(message, wParam, lParam, &result))
+            return result;
+    }
+
+    // A command that no window handles goes to the application's command table.
+    if (message == WM_COMMAND && lParam == 0) {
+        CWinApp* app = AfxGetApp();
+        if (app != nullptr && app->OnCmdMsg(LOWORD(wParam)))
+            return 0;
+    }
+    return Default();
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_previousProc != nullptr)
+        return ::CallWindowProcA(m_previousProc, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+}
+
+std::string CWnd::GetWindowText() const
+{
+    const int length = ::GetWindowTextLengthA(m_hWnd);
+    std::vector<char> buffer(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+    const int copied = ::GetWindowTextA(m_hWnd, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) const
+{
+    ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse) const
+{
+    return ::SetTimer(m_hWnd, id, elapse, nullptr);
+}
+
+HICON CWnd::SetIcon(HICON icon, BOOL big) const
+{
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) const
+{
+    return ::MessageBoxA(m_hWnd, text, caption, type);
+}
+
+bool AfxPreTranslateMessage(MSG* msg)
+{
+    for (HWND hWnd = msg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+        CWnd* window = CWnd::FromHandlePermanent(hWnd);
+        if (window != nullptr && window->PreTranslateMessage(msg))
+            return true;
+    }
+    return false;
+}
