@@ -82,15 +82,37 @@ TEST(VersionInfo, TheRecordAnswersTheQueriesTheReaderMakes)
     EXPECT_FALSE(record.QueryString("StringFileInfo\\040704E4\\ProductName", text));
 }
 
+// A plain file next to the test program: readable, but without a version record.
+class PlainFileRecord : public Win32VersionRecordSource {
+public:
+    std::string path = ExtractDirectory(GetModulePathOf(nullptr)) + "no-version-record.txt";
+
+    std::uint32_t CopyProgramPath(char* buffer, std::uint32_t size) override
+    {
+        if (path.size() >= size)
+            return 0;
+        std::memcpy(buffer, path.c_str(), path.size() + 1);
+        return static_cast<std::uint32_t>(path.size());
+    }
+};
+
 TEST(VersionInfo, AFileWithoutARecordLeavesEmptyTexts)
 {
-    // The test program itself carries no version record.
-    Win32VersionRecordSource record;
+    PlainFileRecord record;
+    const HANDLE file = ::CreateFileA(record.path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    ::WriteFile(file, "plain text\r\n", 12, &written, nullptr);
+    ::CloseHandle(file);
+
     Win32OsInfoSource os;
     VersionInfoCache cache(record, os, AnsiIsLeadByte);
     EXPECT_EQ("", cache.GetProductName());
     EXPECT_EQ("", cache.GetVersionString());
-    EXPECT_EQ(GetModulePathOf(nullptr), cache.GetModulePath());
+    EXPECT_EQ("", cache.GetShortVersion());
+    EXPECT_EQ(record.path, cache.GetModulePath());
+    ::DeleteFileA(record.path.c_str());
 }
 
 TEST(VersionInfo, ModulePathsOfTheTestProgram)
@@ -105,7 +127,6 @@ TEST(VersionInfo, ModulePathsOfTheTestProgram)
     // The program's getters read the running program, here this test program.
     EXPECT_EQ(own, GetModulePath());
     EXPECT_EQ(ExtractDirectory(own), GetModuleDirectory());
-    EXPECT_EQ("", GetProductName());
     EXPECT_FALSE(GetOSName().empty());
 }
 
