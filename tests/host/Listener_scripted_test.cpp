@@ -1,0 +1,401 @@
+// The listener's algorithm over a scripted socket seam: the order of its calls, the exact
+// lines it adds, and every way it can fail.
+
+#include "net/Listener.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/PageWriteRecorder.h"
+#include "support/RecordingMessageList.h"
+#include "support/ScriptedSocketApi.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Calls = std::vector<std::string>;
+
+const std::string kStatusLine =
+    "Hostname: scripted-host , IP: 127.0.0.1 , socket ok  , binding socket on port  , "
+    "Listening on port ok, wait for contact ....";
+
+class ScriptedListener : public ::testing::Test {
+protected:
+    // The flags of the end steps live on pages of their own, so that the order of their
+    // last writes can be recorded.
+    enum Page { kRunPage, kEndedPage, kThreadPage };
+
+    PageWriteRecorder pages{3};
+    std::atomic<bool>& run = *new (pages.Page(kRunPage)) std::atomic<bool>(true);
+    std::atomic<bool>& ended = *new (pages.Page(kEndedPage)) std::atomic<bool>(true);
+    std::atomic<CWinThread*>& thread = *new (pages.Page(kThreadPage)) std::atomic<CWinThread*>(nullptr);
+    std::atomic<SocketHandle> listenSocket{0};
+    const std::uint16_t port = 26112;  // nothing is bound: the seam is scripted
+    int threadObject = 0;
+
+    ScriptedSocketApi sockets;
+    RecordingMessageList list;
+
+    // Runs the listener to its end. Every socket call restarts the write record, so what
+    // is left at the end is what was written after the last socket call.
+    void RunListener()
+    {
+        thread = reinterpret_cast<CWinThread*>(&threadObject);
+        sockets.StopAtLastAccept(&run);
+        sockets.onEveryCall = [this] { pages.Arm(); };
+        Listener(sockets, list, ListenerFields{run, ended, listenSocket, port, thread}).Run();
+        pages.Disarm();
+        sockets.onEveryCall = nullptr;
+    }
+
+    void ExpectEnded()
+    {
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(run);
+        EXPECT_EQ(thread.load(), nullptr);
+        EXPECT_EQ(listenSocket.load(), 0u);
+        // The thread object and the run flag are let go of first; the ended flag, which
+        // the exit sequence waits for, is the very last write.
+        EXPECT_EQ(pages.WriteOrder(), (std::vector<std::size_t>{kThreadPage, kRunPage, kEndedPage}));
+    }
+
+    Calls Closing() const { return sockets.CallsNamed({"shutdown", "closesocket", "WSACleanup"}); }
+
+    void ScriptConnection() { sockets.Connect(); }
+
+    ScriptedSocketApi::Outcome ClearingRun(std::intmax_t result, int error = 0)
+    {
+        ScriptedSocketApi::Outcome outcome;
+        outcome.result = result;
+        outcome.error = error;
+        outcome.action = [this] { run = false; };
+        return outcome;
+    }
+};
+
+TEST_F(ScriptedListener, ServesALineWithTheWinsockCallsInOrderAndReleasesAllOnStop)
+{
+    ScriptConnection();
+    sockets.Send("Hallo\r\nrest");
+    RunListener();
+
+    EXPECT_EQ(list.Lines(), (Lines{"Hallo <- 127.0.0.1", kStatusLine}));
+    EXPECT_EQ(sockets.Calls(), (Calls{
+        "WSAStartup(0x0101)", "gethostname(64)", "gethostbyname(scripted-host)", "inet_ntoa(127.0.0.1)",
+        "socket(2,1,6)", "bind(100,16)", "listen(100,2)",
+        "accept(100,16)", "inet_ntoa(127.0.0.1)", "inet_addr(127.0.0.1)",
+        "recv(200,1,0)", "recv(200,1,0)", "recv(200,1,0)", "recv(200,1,0)", "recv(200,1,0)", "recv(200,1,0)",
+        "shutdown(200,1)", "closesocket(200)",
+        "accept(100,16)",
+        "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, BindsTheConfiguredPortOnAllAddressesInNetworkByteOrder)
+{
+    RunListener();
+
+    const SocketAddressIn address = sockets.LastBindAddress();
+    unsigned char bytes[16];
+    std::memcpy(bytes, &address, sizeof bytes);
+    EXPECT_EQ(address.family, kAfInet);
+    const unsigned char portAndAddress[6] = {0x66, 0x00, 0, 0, 0, 0};  // 26112 = 0x6600
+    EXPECT_EQ(std::memcmp(bytes + 2, portAndAddress, sizeof portAndAddress), 0);
+    EXPECT_EQ(std::memcmp(bytes + 8, "\0\0\0\0\0\0\0\0", 8), 0);
+}
+
+TEST_F(ScriptedListener, HostNameFillingAllOfferedBytesStillEndsWithAZeroByte)
+{
+    sockets.hostName = std::string(64, 'h');
+    RunListener();
+    EXPECT_EQ(sockets.Calls().at(2), "gethostbyname(" + std::string(64, 'h') + ")");
+}
+
+TEST_F(ScriptedListener, FailedHostNameCallGoesOnWithTheEmptyName)
+{
+    sockets.Fail("gethostname", kSocketError, 10093);
+    RunListener();
+    EXPECT_EQ(sockets.Calls().at(2), "gethostbyname()");
+    EXPECT_EQ(list.Lines(), (Lines{kStatusLine}));
+}
+
+TEST_F(ScriptedListener, StatusLineListsAtMostTenAddresses)
+{
+    sockets.host.addresses.clear();
+    for (std::uint32_t i = 1; i <= 12; ++i) {
+        sockets.host.addresses.push_back(0x0000000A | (i << 24));  // 10.0.0.i
+    }
+    RunListener();
+
+    std::string expected = "Hostname: scripted-host";
+    for (int i = 1; i <= 10; ++i) {
+        expected += " , IP: 10.0.0." + std::to_string(i);
+    }
+    expected += " , socket ok  , binding socket on port  , Listening on port ok, wait for contact ....";
+    EXPECT_EQ(list.Lines(), (Lines{expected}));
+}
+
+TEST_F(ScriptedListener, StatusLineOfAHostWithoutAddresses)
+{
+    sockets.host.addresses.clear();
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Hostname: scripted-host , socket ok  , binding socket on port  , "
+                                   "Listening on port ok, wait for contact ...."}));
+}
+
+// Set-up failures: one report, the library released once if it was started, thread ended.
+
+TEST_F(ScriptedListener, FailedStartupReportsAndNeverReleasesTheLibrary)
+{
+    sockets.Fail("WSAStartup", 10091, 0);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Error: calling WSAStartup()"}));
+    EXPECT_EQ(sockets.Calls(), (Calls{"WSAStartup(0x0101)"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, FailedHostLookupReportsTheCodeAndItsExplanation)
+{
+    sockets.Fail("gethostbyname", 0, 11001);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:11001 :Authoritative Answer Host not found.", "error host by name\n"}));
+    EXPECT_EQ(Closing(), (Calls{"WSACleanup()"}));
+    EXPECT_TRUE(sockets.CallsNamed({"socket"}).empty());
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, FailedHostLookupWithAnUnknownCodeEndsWithTheColon)
+{
+    sockets.Fail("gethostbyname", 0, 10022);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10022 :", "error host by name\n"}));
+    EXPECT_EQ(Closing(), (Calls{"WSACleanup()"}));
+}
+
+TEST_F(ScriptedListener, FailedSocketShowsTheExplanationWithoutPrefix)
+{
+    sockets.Fail("socket", static_cast<std::intmax_t>(kInvalidSocket), 10044);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10044 :The specified socket type is not supported in this address family.",
+                                   "Hostname: scripted-host , IP: 127.0.0.1"}));
+    EXPECT_EQ(Closing(), (Calls{"WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, PortInUseGivesTheFullBindLineAndClosesTheSocket)
+{
+    sockets.Fail("bind", kSocketError, 10048);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{
+        "Errorcode:10048 :error calling bind(): \n"
+        "A process on the machine is already bound to the same \n "
+        "fully-qualified address and the socket has not been marked \n "
+        "to allow address re-use with SO_REUSEADDR. For example, "
+        "IP address and port are bound in the af_inet case \n",
+        "Hostname: scripted-host , IP: 127.0.0.1 , socket ok"}));
+    EXPECT_EQ(Closing(), (Calls{"closesocket(100)", "WSACleanup()"}));
+    EXPECT_TRUE(sockets.CallsNamed({"listen", "accept"}).empty());
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, FailedListenReportsAndClosesTheSocket)
+{
+    sockets.Fail("listen", kSocketError, 10022);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10022 :error calling listen():\nThe socket has not been bound with bind.",
+                                   "Hostname: scripted-host , IP: 127.0.0.1 , socket ok  , binding socket on port "}));
+    EXPECT_EQ(Closing(), (Calls{"closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, ListenSocketTakenByTheExitSequenceIsNotReleasedTwice)
+{
+    ScriptedSocketApi::Outcome bindFails;
+    bindFails.result = kSocketError;
+    bindFails.error = 10038;
+    bindFails.action = [this] { ReleaseListenSocket(sockets, listenSocket); };  // the window exits meanwhile
+    sockets.Script("bind", bindFails);
+    RunListener();
+    EXPECT_EQ(Closing(), (Calls{"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+}
+
+// Failures in the accept loop.
+
+TEST_F(ScriptedListener, FailedAcceptReportsAndEndsTheThread)
+{
+    sockets.Fail("accept", -1, 10038);
+    ScriptConnection();  // never reached
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10038 :error calling accept():The descriptor is not a socket.", kStatusLine}));
+    EXPECT_EQ(sockets.CallsNamed({"accept"}).size(), 1u);
+    EXPECT_EQ(Closing(), (Calls{"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, StopDuringAcceptShowsNothingAndClosesTheNewConnection)
+{
+    sockets.Script("accept", ClearingRun(200));  // a sender connects as the window exits
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{kStatusLine}));
+    EXPECT_TRUE(sockets.CallsNamed({"inet_addr", "recv"}).empty());
+    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, FailedAddressCheckReportsWhileRunningAndEndsTheThread)
+{
+    ScriptConnection();
+    ScriptConnection();  // never reached
+    sockets.Fail("inet_addr", kInaddrNone, 0);
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"Error calling inet_addr()", kStatusLine}));
+    EXPECT_TRUE(sockets.CallsNamed({"recv"}).empty());
+    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, FailedAddressCheckAfterStopAddsNoLine)
+{
+    ScriptConnection();
+    sockets.Script("inet_addr", ClearingRun(kInaddrNone));
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{kStatusLine}));
+    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, ReceiveErrorIsReportedAndTheTextSoFarJoinedInFrontOfIt)
+{
+    ScriptConnection();
+    sockets.Send("ab");
+    sockets.FailRecv(kSocketError, 10054);
+    ScriptConnection();
+    sockets.Send("next\n");
+    RunListener();
+
+    const std::string errorLine =
+        "Errorcode:10054 :error calling recv():\n"
+        "The virtual circuit was reset by the remote side executing a\n"
+        "\"hard\" or \"abortive\" close. The application should close\n"
+        "the socket as it is no longer usable. On a UDP datagram socket\n"
+        "this error would indicate that a previous send operation\n"
+        "resulted in an ICMP \"Port Unreachable\" message.";
+    EXPECT_EQ(list.Lines(), (Lines{"next <- 127.0.0.1", "ab <- " + errorLine, "127.0.0.1", kStatusLine}));
+    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(201,1)", "closesocket(201)",
+                                "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, ReceiveErrorAfterStopAddsNoLine)
+{
+    ScriptConnection();
+    sockets.Send("ab");
+    sockets.ScriptRecv(ClearingRun(kSocketError, 10093));
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"127.0.0.1", kStatusLine}));
+    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    ExpectEnded();
+}
+
+TEST_F(ScriptedListener, StopBetweenBytesEndsReadingAndShowsNothing)
+{
+    ScriptConnection();
+    sockets.Send("a");
+    sockets.ScriptRecv(ClearingRun(1));
+    sockets.Send("cd\n");
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"127.0.0.1", kStatusLine}));
+    EXPECT_EQ(sockets.CallsNamed({"recv"}).size(), 2u);
+}
+
+TEST_F(ScriptedListener, SenderClosingEndsTheLineAndTheLoopGoesOn)
+{
+    ScriptConnection();
+    sockets.Send("abc");
+    sockets.FailRecv(0, 0);
+    ScriptConnection();  // closes without sending anything
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{" <- 127.0.0.1", "abc <- 127.0.0.1", kStatusLine}));
+}
+
+TEST_F(ScriptedListener, LineEndsAreNotStoredAndNothingAfterThemIsRead)
+{
+    using namespace std::string_literals;
+    for (const std::string& sent : {"one\r\n"s, "two\nx"s, "three\0x"s}) {
+        ScriptConnection();
+        sockets.Send(sent);
+    }
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"three <- 127.0.0.1", "two <- 127.0.0.1", "one <- 127.0.0.1", kStatusLine}));
+    EXPECT_EQ(sockets.CallsNamed({"recv"}).size(), 4u + 4u + 6u);
+}
+
+TEST_F(ScriptedListener, ReadingStopsAtTheLineLimitWithoutWaitingForALineEnd)
+{
+    std::string full;
+    for (int i = 0; i < 8100; ++i) {
+        full += static_cast<char>('a' + i % 26);
+    }
+    ScriptConnection();
+    sockets.Send(full);
+    ScriptConnection();
+    sockets.Send(full.substr(0, 8096) + "\n");
+    RunListener();
+
+    const std::string shown = full.substr(0, 8096) + " <- 127.0.0.1";
+    const Lines lines = list.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0] == shown) << "exactly 8096 bytes then LF: " << lines[0].size() << " bytes shown";
+    EXPECT_TRUE(lines[1] == shown) << "more than 8096 bytes: " << lines[1].size() << " bytes shown";
+    EXPECT_EQ(sockets.CallsNamed({"recv"}).size(), 2u * 8096u);  // neither the rest nor the LF is read
+}
+
+TEST_F(ScriptedListener, ShownLineIsDecodedAndHasItsTabsAsBlanks)
+{
+    ScriptConnection();
+    sockets.Send("Gr&uuml;&szlig;e\tdir\n");
+    RunListener();
+    EXPECT_EQ(list.Lines().at(0), "Gr\xFC\xDF" "e dir <- 127.0.0.1");
+}
+
+// Releasing the listening socket.
+
+TEST(ReleaseListenSocket, DoesNothingWithoutAnOpenSocket)
+{
+    ScriptedSocketApi sockets;
+    std::atomic<SocketHandle> none{0};
+    ReleaseListenSocket(sockets, none);
+    std::atomic<SocketHandle> invalid{kInvalidSocket};
+    ReleaseListenSocket(sockets, invalid);
+    EXPECT_TRUE(sockets.Calls().empty());
+    EXPECT_EQ(invalid.load(), 0u);
+}
+
+TEST(ReleaseListenSocket, TwoThreadsAtOnceReleaseOnlyOnce)
+{
+    for (int round = 0; round < 200; ++round) {
+        ScriptedSocketApi sockets;
+        std::atomic<SocketHandle> listenSocket{100};
+        std::atomic<bool> go{false};
+        auto release = [&] {
+            while (!go) {
+                std::this_thread::yield();
+            }
+            ReleaseListenSocket(sockets, listenSocket);
+        };
+        std::thread first(release);
+        std::thread second(release);
+        go = true;
+        first.join();
+        second.join();
+        ASSERT_EQ(sockets.Calls(), (Calls{"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+        ASSERT_EQ(listenSocket.load(), 0u);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "text/MessageListOutput.h"
+
+// The message list as a plain container, safe to use from the listener thread while a
+// test thread watches it. Index 0 of Lines() is the top line.
+class RecordingMessageList : public MessageListOutput {
+public:
+    bool ReadTopLine(std::string& line) override;
+    void DeleteTopLine() override;
+    void InsertTopLine(const std::string& line) override;
+    void PopUp() override;
+
+    std::vector<std::string> Lines() const;
+    int PopUps() const;
+
+    // Waits until `done` holds for the lines; false when `limit` passes first. The limit
+    // only keeps a broken listener from hanging the test; it is not a speed requirement.
+    bool WaitUntil(const std::function<bool(const std::vector<std::string>&)>& done,
+                   std::chrono::milliseconds limit = std::chrono::seconds(20));
+    bool WaitForTopLine(const std::string& line);
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_lines;
+    int m_popUps = 0;
+};
