@@ -12,6 +12,7 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 WINE = shutil.which("wine") or "/usr/bin/wine"
@@ -47,6 +48,7 @@ class WineSession:
         self.display = None
         self._xvfb = None
         self._ensure_prefix()
+        self._start_server()
         if display == "xvfb":
             self._start_xvfb()
         elif display == "user":
@@ -82,6 +84,12 @@ class WineSession:
                         ignore=shutil.ignore_patterns(".tidemark-ready"))
         open(ready, "w").close()
 
+    def _start_server(self):
+        # Started here, with its output going nowhere: a wineserver that a program's
+        # `wine` spawned would inherit that program's output pipes and keep them open.
+        subprocess.run([WINESERVER, "-p"], env=self.env(), check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     # -- display -------------------------------------------------------------
 
     def _start_xvfb(self):
@@ -115,8 +123,16 @@ class WineSession:
         return subprocess.Popen([WINE, program, *args], env=self.env(), **kwargs)
 
     def run(self, program, *args, timeout=120, check=False):
-        return subprocess.run([WINE, program, *args], env=self.env(), timeout=timeout,
-                              check=check, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        """Runs a program to its end; its output is collected through files, so that a
+        helper process it leaves behind cannot hold the call open."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            result = subprocess.run([WINE, program, *args], env=self.env(), timeout=timeout,
+                                    check=check, stdout=out, stderr=err)
+            out.seek(0)
+            err.seek(0)
+            result.stdout = out.read()
+            result.stderr = err.read()
+            return result
 
     def screenshot(self, path):
         """Saves the whole X screen as an image; returns False where it cannot."""

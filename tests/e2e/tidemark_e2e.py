@@ -1,0 +1,178 @@
+"""Drives the real tidemark.exe under Wine and Xvfb, as a person and a sender would.
+
+A `TidemarkRun` owns one Wine prefix and one X display. It starts the program, sends it
+lines over real TCP connections to 127.0.0.1:26112, and looks at and acts on its window
+through the probe program (a Win32 console program run in the same prefix and display).
+"""
+
+import os
+import socket
+import subprocess
+import sys
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from wine_harness import WineSession  # noqa: E402
+
+PORT = 26112
+MAIN_WINDOW_CONTROLS = {1005, 1006, 1009, 1010, 1011, 1015}
+WM_USER = 0x0400
+WM_CLOSE = 0x0010
+WM_SYSCOMMAND = 0x0112
+SC_MINIMIZE = 0xF020
+HIDE_DELAY = 12.0
+
+
+def windows_bin():
+    return os.environ.get("TIDEMARK_WINDOWS_BIN",
+                          os.path.join(HERE, "..", "..", "build", "windows", "bin"))
+
+
+def wine_root():
+    return os.environ.get("TIDEMARK_WINE_ROOT",
+                          os.path.join(HERE, "..", "..", "build", "wine"))
+
+
+def artifacts_dir():
+    return os.environ.get("TIDEMARK_ARTIFACTS",
+                          os.path.join(HERE, "..", "..", "build", "artifacts"))
+
+
+def wait_until(predicate, timeout=30.0, interval=0.2, what="condition"):
+    """Polls `predicate` until it returns a true value; returns that value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def port_accepts():
+    try:
+        with socket.create_connection(("127.0.0.1", PORT), timeout=1):
+            return True
+    except OSError:
+        return False
+
+
+def send_line(data, close=True):
+    """Connects to the receiver and writes `data`; returns the open socket if not closed."""
+    sender = socket.create_connection(("127.0.0.1", PORT), timeout=10)
+    if data:
+        sender.sendall(data)
+    if close:
+        sender.close()
+        return None
+    return sender
+
+
+class ProbeError(RuntimeError):
+    pass
+
+
+class TidemarkRun:
+    def __init__(self, name):
+        self.name = name
+        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb")
+        self.exe = os.path.join(windows_bin(), "tidemark.exe")
+        self.probe_exe = os.path.join(windows_bin(), "probe.exe")
+        self.processes = []
+
+    # -- the program ---------------------------------------------------------
+
+    def start(self, wait_for_window=True):
+        process = self.wine.popen(self.exe, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        if wait_for_window:
+            self.window = self.probe("find", "--timeout-ms", "60000")[0]
+        return process
+
+    def close(self):
+        self.wine.close()
+        for process in self.processes:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        # Leave the port free for the next test.
+        wait_until(lambda: not port_accepts(), timeout=20, what="port 26112 to be free")
+
+    # -- the probe -----------------------------------------------------------
+
+    def probe(self, *args, timeout=90):
+        result = self.wine.run(self.probe_exe, *args, timeout=timeout)
+        output = result.stdout.decode("latin-1").splitlines()
+        if result.returncode != 0:
+            raise ProbeError(f"probe {' '.join(args)} exited {result.returncode}: "
+                             f"{result.stderr.decode('latin-1').strip()}")
+        return output
+
+    def lines(self):
+        """The message list, top first, as Windows-1252 bytes."""
+        return [bytes.fromhex(line.strip()) for line in self.probe("lines")]
+
+    def state(self):
+        """The window's state: plain keys, and per control id its class, visibility,
+        rectangle ("control"), styles ("cstyle") and text as bytes ("text")."""
+        state = {"control": {}, "cstyle": {}, "text": {}}
+        for line in self.probe("state"):
+            key, _, value = line.partition("=")
+            if key in state:
+                control_id, _, rest = value.partition(",")
+                state[key][int(control_id)] = (bytes.fromhex(rest) if key == "text"
+                                               else rest.split(","))
+            else:
+                state[key] = value
+        return state
+
+    def visible(self):
+        return self.state()["visible"] == "1"
+
+    def wait_for_line(self, predicate, timeout=30, what="a line"):
+        return wait_until(lambda: next((l for l in self.lines() if predicate(l)), None),
+                          timeout=timeout, what=what)
+
+    def wait_for_top_line(self, expected, timeout=30):
+        def top_is_expected():
+            lines = self.lines()
+            return bool(lines) and lines[0] == expected
+        wait_until(top_is_expected, timeout=timeout, what=f"top line {expected!r}")
+
+    def screenshot(self, label):
+        path = os.path.join(artifacts_dir(), f"{self.name}-{label}.png")
+        self.wine.screenshot(path)
+        return path
+
+
+class TidemarkTestCase(unittest.TestCase):
+    """One running Tidemark per test class, started before its first test."""
+
+    run_name = "tidemark"
+    start_program = True
+
+    @classmethod
+    def setUpClass(cls):
+        if port_accepts():
+            raise AssertionError("port 26112 is already taken before the test starts")
+        cls.tidemark = TidemarkRun(cls.run_name)
+        if cls.start_program:
+            try:
+                cls.tidemark.start()
+            except BaseException:
+                cls.tidemark.close()
+                raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tidemark.close()
+
+
+def main():
+    unittest.main(verbosity=2)
