@@ -1,0 +1,312 @@
+// The listener over real loopback TCP: senders are real clients, the listener runs on a
+// thread of its own, and the test thread plays the main window (its fields and its exit).
+
+#include "net/Listener.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/PosixSocketApi.h"
+#include "support/RecordingMessageList.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+
+const std::string kListening = ", Listening on port ok, wait for contact ....";
+const std::string kFromLoopback = " <- 127.0.0.1";
+
+sockaddr_in LoopbackAddress(std::uint16_t port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// A port that nothing listens on right now (never the program's own port).
+std::uint16_t FreePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = LoopbackAddress(0);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A sender: a TCP client on 127.0.0.1.
+class Sender {
+public:
+    explicit Sender(std::uint16_t port) : m_fd(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        const sockaddr_in address = LoopbackAddress(port);
+        m_connected = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        m_error = errno;
+    }
+    ~Sender() { Close(); }
+    Sender(const Sender&) = delete;
+    Sender& operator=(const Sender&) = delete;
+
+    bool Connected() const { return m_connected; }
+    int ConnectError() const { return m_error; }
+
+    // The receiver may close with bytes unread; what it did not take is simply lost.
+    void Send(const std::string& bytes)
+    {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+    }
+
+    void Close()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+
+private:
+    int m_fd;
+    bool m_connected = false;
+    int m_error = 0;
+};
+
+class LoopbackListener : public ::testing::Test {
+protected:
+    std::unique_ptr<PosixSocketApi> sockets;
+    RecordingMessageList list;
+    std::atomic<bool> run{false};
+    std::atomic<bool> ended{true};
+    std::atomic<SocketHandle> listenSocket{0};
+    std::uint16_t port = 0;
+    int threadObject = 0;
+    std::atomic<CWinThread*> thread{nullptr};
+    std::thread listenerThread;
+    std::future<void> listenerDone;
+
+    void SetUp() override
+    {
+        // Another process may take the free port between the look-up and the bind.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (StartListener()) {
+                return;
+            }
+        }
+        FAIL() << "the listener did not get to listening; last top line: " << TopLine();
+    }
+
+    void TearDown() override { StopListener(); }
+
+    bool StartListener()
+    {
+        StopListener();
+        sockets = std::make_unique<PosixSocketApi>("localhost");
+        port = FreePort();
+        thread = reinterpret_cast<CWinThread*>(&threadObject);
+        run = true;  // as the main window does before the thread gets going
+        auto finished = std::make_shared<std::promise<void>>();
+        listenerDone = finished->get_future();
+        listenerThread = std::thread([this, finished] {
+            Listener(*sockets, list, ListenerFields{run, ended, listenSocket, port, thread}).Run();
+            finished->set_value();
+        });
+        // Polled rather than waited for: a failing set-up ends with a flag, not a line.
+        for (auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < 20s;) {
+            if (EndsWith(TopLine(), kListening)) {
+                return true;
+            }
+            if (listenerDone.wait_for(10ms) == std::future_status::ready) {
+                return false;
+            }
+        }
+        return false;
+    }
+
+    // What the main window's exit sequence does to the listener.
+    void StopListener()
+    {
+        if (!listenerThread.joinable()) {
+            return;
+        }
+        run = false;
+        ReleaseListenSocket(*sockets, listenSocket);
+        if (listenerDone.wait_for(20s) != std::future_status::ready) {
+            ADD_FAILURE() << "the listener thread did not end after the stop";
+            std::abort();  // it would hang the run otherwise
+        }
+        listenerThread.join();
+    }
+
+    std::string TopLine() const
+    {
+        const Lines lines = list.Lines();
+        return lines.empty() ? std::string() : lines[0];
+    }
+
+    // Waits until a sender's line is shown on top, `before` being the number of lines
+    // before that sender's address line was added.
+    std::string WaitForServedLine(std::size_t before)
+    {
+        const bool served = list.WaitUntil([&](const Lines& lines) {
+            return lines.size() == before + 1 && EndsWith(lines[0], kFromLoopback);
+        });
+        return served ? TopLine() : "(no line served; top line: " + TopLine() + ")";
+    }
+
+    bool WaitForAddressLineOnTop() { return list.WaitForTopLine("127.0.0.1"); }
+
+    void ExpectStoppedAndReleasedOnce()
+    {
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(run);
+        EXPECT_EQ(thread.load(), nullptr);
+        EXPECT_EQ(listenSocket.load(), 0u);
+        EXPECT_EQ(sockets->Startups(), 1);
+        EXPECT_EQ(sockets->Cleanups(), 1);
+        Sender late(port);
+        EXPECT_FALSE(late.Connected()) << "the port still listens";
+    }
+};
+
+TEST_F(LoopbackListener, StatusLineNamesTheHostItsAddressesAndTheSetUp)
+{
+    const HostEntry* host = sockets->gethostbyname("localhost");
+    ASSERT_NE(host, nullptr);
+    std::string expected = "Hostname: " + host->name;
+    for (std::size_t i = 0; i < host->addresses.size() && i < 10; ++i) {
+        expected += " , IP: " + sockets->inet_ntoa(host->addresses[i]);
+    }
+    expected += " , socket ok  , binding socket on port  " + kListening;
+    EXPECT_EQ(list.Lines(), (Lines{expected}));
+}
+
+TEST_F(LoopbackListener, ShowsEachSendersLineWithItsAddress)
+{
+    struct Case {
+        std::string sent;
+        bool closeAfter;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"Hallo\r\n", false, "Hallo"},
+        {"\n", false, ""},
+        {"", true, ""},
+        {"abc", true, "abc"},
+        {"ab\0cd\n"s, false, "ab"},
+        {"a\tb\n", false, "a b"},
+        {"Gr&uuml;&szlig;e\n", false, "Gr\xFC\xDF" "e"},
+        {"x\ry\n", false, "x"},
+    };
+    for (const Case& c : cases) {
+        const std::size_t before = list.Lines().size();
+        Sender sender(port);
+        ASSERT_TRUE(sender.Connected());
+        sender.Send(c.sent);
+        if (c.closeAfter) {
+            sender.Close();
+        }
+        EXPECT_EQ(WaitForServedLine(before), c.shown + kFromLoopback) << "sent: " << c.sent;
+    }
+}
+
+TEST_F(LoopbackListener, LineStopsAtTheLimitWithoutWaitingForALineEnd)
+{
+    std::string text;
+    for (int i = 0; i < 9000; ++i) {
+        text += static_cast<char>('a' + i % 26);
+    }
+
+    Sender tooLong(port);  // stays open: the line must not wait for more
+    tooLong.Send(text);
+    std::string shown = WaitForServedLine(1);
+    EXPECT_TRUE(shown == text.substr(0, 8096) + kFromLoopback) << shown.size() << " bytes shown";
+
+    Sender exact(port);
+    exact.Send(text.substr(0, 8096) + "\n");
+    shown = WaitForServedLine(2);
+    EXPECT_TRUE(shown == text.substr(0, 8096) + kFromLoopback) << shown.size() << " bytes shown";
+}
+
+TEST_F(LoopbackListener, SilentSenderHoldsTheListenerUntilItsLineEnds)
+{
+    Sender first(port);
+    ASSERT_TRUE(WaitForAddressLineOnTop());
+    Sender second(port);
+    second.Send("second\n");
+
+    // However slow the machine, the second line cannot be shown while the first sender
+    // is connected without a line end.
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(list.Lines().size(), 2u);
+    EXPECT_EQ(TopLine(), "127.0.0.1");
+
+    first.Send("first\n");
+    EXPECT_EQ(WaitForServedLine(2), "second" + kFromLoopback);
+    EXPECT_EQ(list.Lines().at(1), "first" + kFromLoopback);
+}
+
+TEST_F(LoopbackListener, SecondSenderIsServedAfterTheFirstCloses)
+{
+    Sender first(port);
+    first.Send("par");
+    ASSERT_TRUE(WaitForAddressLineOnTop());
+    Sender second(port);
+    second.Send("two\n");
+    first.Close();
+    EXPECT_EQ(WaitForServedLine(2), "two" + kFromLoopback);
+    EXPECT_EQ(list.Lines().at(1), "par" + kFromLoopback);
+}
+
+TEST_F(LoopbackListener, StopWhileWaitingForASenderEndsTheThreadSilently)
+{
+    const Lines before = list.Lines();
+    StopListener();
+    EXPECT_EQ(list.Lines(), before);
+    ExpectStoppedAndReleasedOnce();
+}
+
+TEST_F(LoopbackListener, StopWhileASenderIsConnectedAndSilentEndsTheThreadSilently)
+{
+    Sender silent(port);
+    silent.Send("par");
+    ASSERT_TRUE(WaitForAddressLineOnTop());
+    const Lines before = list.Lines();
+
+    StopListener();
+    silent.Send("tial\n");
+    silent.Close();
+
+    EXPECT_EQ(list.Lines(), before);
+    ExpectStoppedAndReleasedOnce();
+}
+
+}  // namespace
