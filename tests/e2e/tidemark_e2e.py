@@ -71,6 +71,23 @@ def send_line(data, close=True):
     return sender
 
 
+def local_ipv4_addresses():
+    """The IPv4 addresses of this machine's network interfaces."""
+    import fcntl
+    import struct
+    SIOCGIFADDR = 0x8915
+    addresses = set()
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe_socket:
+        for _, name in socket.if_nameindex():
+            try:
+                packed = fcntl.ioctl(probe_socket.fileno(), SIOCGIFADDR,
+                                     struct.pack("256s", name.encode()[:15]))
+            except OSError:
+                continue
+            addresses.add(socket.inet_ntoa(packed[20:24]))
+    return addresses
+
+
 class ProbeError(RuntimeError):
     pass
 

@@ -1,0 +1,49 @@
+"""Start-up: the main window with its controls, and the first lines of the list."""
+
+import re
+import socket
+
+from tidemark_e2e import (MAIN_WINDOW_CONTROLS, TidemarkTestCase, local_ipv4_addresses,
+                          main, wait_until)
+
+STATUS_LINE = re.compile(
+    rb"Hostname: (?P<name>.*?)(?P<addresses>(?: , IP: [0-9.]+)*)"
+    rb" , socket ok  , binding socket on port  , Listening on port ok, wait for contact \.\.\.\.\Z",
+    re.S)
+
+
+class StartupTest(TidemarkTestCase):
+    run_name = "startup"
+
+    def test_main_window_has_its_controls_title_and_size(self):
+        state = self.tidemark.state()
+        self.tidemark.screenshot("main-window")
+        self.assertEqual(set(state["control"]), MAIN_WINDOW_CONTROLS)
+        self.assertEqual(state["control"][1005][0], "ListBox")
+        self.assertEqual(bytes.fromhex(state["title"]), b"Tidemark")
+        self.assertEqual(state["client"], "360,75")
+        self.assertEqual(state["visible"], "1")
+        self.assertEqual(state["text"][1006], b"clear list")
+        self.assertEqual(state["text"][1009], b"X")
+        self.assertEqual(state["text"][1010], b"exit")
+
+    def test_listener_reports_its_set_up_above_the_start_line(self):
+        lines = wait_until(
+            lambda: (lambda l: l if len(l) >= 2 and l[0].startswith(b"Hostname: ") else None)(
+                self.tidemark.lines()),
+            what="the listener's status line")
+        self.assertEqual(len(lines), 2, lines)
+        self.assertEqual(lines[1], b"Socketthread starting ...")
+
+        status = STATUS_LINE.match(lines[0])
+        self.assertIsNotNone(status, lines[0])
+        self.assertEqual(status["name"].decode(), socket.gethostname())
+        addresses = re.findall(rb"[0-9.]+", status["addresses"])
+        self.assertLessEqual(len(addresses), 10)
+        known = local_ipv4_addresses() | {"127.0.0.1"}
+        for address in addresses:
+            self.assertIn(address.decode(), known)
+
+
+if __name__ == "__main__":
+    main()
