@@ -1,0 +1,309 @@
+#include "ProbeCommands.h"
+
+#include "ProbeNames.h"
+#include "ProbeText.h"
+#include "ProbeWindows.h"
+
+#include <cstdio>
+
+namespace probe {
+
+namespace {
+
+// How long a message to the program may take before the probe gives up on it; the
+// program's user-interface thread answers at once unless it hangs.
+constexpr UINT kSendTimeoutMs = 5000;
+
+void PrintLine(const std::string& line) { std::printf("%s\n", line.c_str()); }
+
+void PrintValue(const char* key, const std::string& value) {
+    std::printf("%s=%s\n", key, value.c_str());
+}
+
+int Fail(const char* reason) {
+    std::fprintf(stderr, "probe: %s\n", reason);
+    return kExitFailure;
+}
+
+int NotFound(const char* what) {
+    std::fprintf(stderr, "probe: %s not found\n", what);
+    return kExitNotFound;
+}
+
+// The window a command acts on: the one given with --window, else the main window.
+HWND TargetWindow(const Arguments& args) {
+    if (args.window != nullptr) return IsWindow(args.window) ? args.window : nullptr;
+    return FindMainWindow();
+}
+
+// Sends a message to another process's window without waiting forever for the answer.
+bool SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &answer))
+        return false;
+    *result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+bool ReadListLines(HWND list, std::vector<std::string>* lines) {
+    LRESULT count = 0;
+    if (!SendW(list, LB_GETCOUNT, 0, 0, &count) || count < 0) return false;
+    for (LRESULT index = 0; index < count; ++index) {
+        LRESULT length = 0;
+        if (!SendW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, &length) || length < 0)
+            return false;
+        // The wide messages keep umlauts intact across processes; the text is converted
+        // to the program's code page here. Some room to spare: the length is a hint only.
+        std::wstring text(static_cast<size_t>(length) + 16, L'\0');
+        LRESULT copied = 0;
+        if (!SendW(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&text[0]), &copied) || copied < 0)
+            return false;
+        text.resize(static_cast<size_t>(copied) < text.size() ? static_cast<size_t>(copied)
+                                                               : text.size());
+        lines->push_back(ToWindows1252(text));
+    }
+    return true;
+}
+
+bool ParseArgument(const Arguments& args, size_t index, long long* value) {
+    return index < args.positional.size() && ParseNumber(args.positional[index], value);
+}
+
+void PrintKeyFlags(HWND window) {
+    const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+    PrintValue("visible", IsWindowVisible(window) ? "1" : "0");
+    PrintValue("topmost", (exStyle & WS_EX_TOPMOST) ? "1" : "0");
+    PrintValue("iconic", IsIconic(window) ? "1" : "0");
+    PrintValue("enabled", IsWindowEnabled(window) ? "1" : "0");
+    PrintValue("foreground", GetForegroundWindow() == window ? "1" : "0");
+}
+
+// The focused window of the thread that owns `window`, or null.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void PrintControls(HWND window) {
+    for (HWND child : ChildWindows(window)) {
+        const int id = static_cast<int>(GetWindowLongPtrA(child, GWLP_ID));
+        RECT rect = {};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        std::printf("control=%d,%s,%d,%ld,%ld,%ld,%ld\n", id, ClassName(child).c_str(),
+                    IsWindowVisible(child) ? 1 : 0, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top);
+        std::printf("cstyle=%d,0x%08lx,0x%08lx,%d\n", id,
+                    static_cast<unsigned long>(GetWindowLongPtrA(child, GWL_STYLE)),
+                    static_cast<unsigned long>(GetWindowLongPtrA(child, GWL_EXSTYLE)),
+                    IsWindowEnabled(child) ? 1 : 0);
+        std::printf("text=%d,%s\n", id, Hex(WindowText(child)).c_str());
+    }
+}
+
+}  // namespace
+
+int Find(const Arguments& args) {
+    HWND window = nullptr;
+    if (!WaitUntil(args.timeoutMs, [&] { return (window = FindMainWindow()) != nullptr; }))
+        return NotFound("main window");
+    PrintLine(FormatHandle(window));
+    return kExitOk;
+}
+
+int WaitGone(const Arguments& args) {
+    if (!WaitUntil(args.timeoutMs, [] { return FindMainWindow() == nullptr; }))
+        return Fail("main window still there");
+    return kExitOk;
+}
+
+int Lines(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("main window");
+    const HWND list = ChildById(window, kMessageListId);
+    std::vector<std::string> lines;
+    if (list == nullptr || !ReadListLines(list, &lines)) return Fail("cannot read the list");
+    for (const std::string& line : lines) PrintLine(Hex(line));
+    return kExitOk;
+}
+
+int Count(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("main window");
+    const HWND list = ChildById(window, kMessageListId);
+    LRESULT count = 0;
+    if (list == nullptr || !SendW(list, LB_GETCOUNT, 0, 0, &count) || count < 0)
+        return Fail("cannot read the list");
+    std::printf("%ld\n", static_cast<long>(count));
+    return kExitOk;
+}
+
+int State(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("main window");
+    RECT rect = {};
+    RECT client = {};
+    GetWindowRect(window, &rect);
+    GetClientRect(window, &client);
+    PrintValue("window", FormatHandle(window));
+    PrintKeyFlags(window);
+    std::printf("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    std::printf("client=%ld,%ld\n", client.right - client.left, client.bottom - client.top);
+    std::printf("style=0x%08lx\n", static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE)));
+    std::printf("exstyle=0x%08lx\n",
+                static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
+    PrintValue("title", Hex(WindowText(window)));
+    const HWND focus = FocusOf(window);
+    std::printf("focus=%d\n", focus != nullptr && IsChild(window, focus)
+                                  ? static_cast<int>(GetWindowLongPtrA(focus, GWLP_ID))
+                                  : 0);
+    PrintControls(window);
+    return kExitOk;
+}
+
+int Click(const Arguments& args) {
+    long long id = 0;
+    if (!ParseArgument(args, 0, &id)) return Fail("usage: click ID");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    const HWND button = ChildById(window, static_cast<int>(id));
+    if (button == nullptr) return Fail("no such button");
+    if (!IsWindowEnabled(button)) return Fail("the button is disabled");
+    // The notification a button sends its parent when released, posted so that a handler
+    // that opens a modal box does not hold the probe.
+    if (!PostMessageA(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                      reinterpret_cast<LPARAM>(button)))
+        return Fail("PostMessage failed");
+    return kExitOk;
+}
+
+int Key(const Arguments& args) {
+    long long key = 0;
+    if (!ParseArgument(args, 0, &key)) return Fail("usage: key VK [--to ID]");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    // The key goes where a keyboard would send it: the focused control of the window,
+    // else its message list, else the window itself. Posting (not sending) puts it into
+    // the program's message queue, so its message loop and pre-translation see it.
+    HWND target = nullptr;
+    if (args.hasControl) {
+        target = ChildById(window, args.control);
+        if (target == nullptr) return Fail("no such control");
+    } else {
+        const HWND focus = FocusOf(window);
+        if (focus != nullptr && (focus == window || IsChild(window, focus))) target = focus;
+        if (target == nullptr) target = ChildById(window, kMessageListId);
+        if (target == nullptr) target = window;
+    }
+    const UINT scanCode = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scanCode) << 16);
+    const LPARAM up = down | (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
+    if (!PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(key), down) ||
+        !PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(key), up))
+        return Fail("PostMessage failed");
+    std::printf("target=%d\n", static_cast<int>(GetWindowLongPtrA(target, GWLP_ID)));
+    return kExitOk;
+}
+
+int Post(const Arguments& args) {
+    long long message = 0, wParam = 0, lParam = 0;
+    if (!ParseArgument(args, 0, &message) || !ParseArgument(args, 1, &wParam) ||
+        !ParseArgument(args, 2, &lParam))
+        return Fail("usage: post MSG WPARAM LPARAM");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    if (!PostMessageA(window, static_cast<UINT>(message), static_cast<WPARAM>(wParam),
+                      static_cast<LPARAM>(lParam)))
+        return Fail("PostMessage failed");
+    return kExitOk;
+}
+
+int Send(const Arguments& args) {
+    long long message = 0, wParam = 0, lParam = 0;
+    if (!ParseArgument(args, 0, &message) || !ParseArgument(args, 1, &wParam) ||
+        !ParseArgument(args, 2, &lParam))
+        return Fail("usage: send MSG WPARAM LPARAM");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    // The handler may run a modal loop (the about box); --timeout-ms bounds the wait.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, static_cast<UINT>(message), static_cast<WPARAM>(wParam),
+                             static_cast<LPARAM>(lParam), SMTO_NORMAL,
+                             static_cast<UINT>(args.timeoutMs), &result))
+        return Fail("SendMessage failed or timed out");
+    std::printf("%lld\n", static_cast<long long>(static_cast<LRESULT>(result)));
+    return kExitOk;
+}
+
+int Select(const Arguments& args) {
+    long long index = 0;
+    if (!ParseArgument(args, 0, &index) || index < 0) return Fail("usage: select INDEX");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("main window");
+    const HWND list = ChildById(window, kMessageListId);
+    LRESULT count = 0;
+    if (list == nullptr || !SendW(list, LB_GETCOUNT, 0, 0, &count)) return Fail("cannot read the list");
+    if (index >= count) return Fail("no such line");
+    LRESULT selected = 0;
+    if (!SendW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, &selected) || selected == LB_ERR)
+        return Fail("cannot select the line");
+    // LB_SETCURSEL notifies nobody; a click on the line would also send LBN_SELCHANGE.
+    if (!PostMessageA(window, WM_COMMAND, MAKEWPARAM(kMessageListId, LBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(list)))
+        return Fail("PostMessage failed");
+    return kExitOk;
+}
+
+int MessageBoxInfo(const Arguments& args) {
+    HWND box = nullptr;
+    if (!WaitUntil(args.timeoutMs, [&] { return (box = FindMessageBox()) != nullptr; }))
+        return NotFound("message box");
+    const HWND owner = GetWindow(box, GW_OWNER);
+    PrintValue("window", FormatHandle(box));
+    PrintValue("caption", Hex(WindowText(box)));
+    PrintValue("text", Hex(WindowText(ChildById(box, kMessageBoxTextId))));
+    PrintValue("owner", FormatHandle(owner));
+    PrintValue("owner_is_main", owner != nullptr && owner == FindMainWindow() ? "1" : "0");
+    std::string buttons;
+    for (HWND child : ChildWindows(box)) {
+        if (ClassName(child) != "Button" || !IsWindowVisible(child)) continue;
+        if (!buttons.empty()) buttons += ',';
+        buttons += std::to_string(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)));
+    }
+    PrintValue("buttons", buttons);
+    return kExitOk;
+}
+
+int MessageBoxClose(const Arguments& args) {
+    HWND box = nullptr;
+    if (!WaitUntil(args.timeoutMs, [&] { return (box = FindMessageBox()) != nullptr; }))
+        return NotFound("message box");
+    for (int id : {IDOK, IDCANCEL}) {
+        const HWND button = ChildById(box, id);
+        if (button == nullptr || !IsWindowVisible(button)) continue;
+        if (!PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(button)))
+            return Fail("PostMessage failed");
+        PrintLine(std::to_string(id));
+        return kExitOk;
+    }
+    return Fail("the message box has neither OK nor Cancel");
+}
+
+int FindWindowByTitle(const Arguments& args) {
+    if (args.positional.size() != 1) return Fail("usage: findwin TITLE");
+    std::vector<HWND> windows;
+    if (!WaitUntil(args.timeoutMs, [&] {
+            windows = FindWindowsByTitle(args.positional[0]);
+            return !windows.empty();
+        }))
+        return NotFound("window");
+    for (HWND window : windows) PrintLine(FormatHandle(window));
+    return kExitOk;
+}
+
+}  // namespace probe
