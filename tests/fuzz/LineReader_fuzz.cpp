@@ -1,0 +1,114 @@
+// Arbitrary sender bytes through the line reader, one byte per recv. The first input byte
+// is not sent but steers the connection: bit 0 makes the end of the bytes a receive error
+// instead of the sender closing; the other bits, when not zero, are the number of recv
+// calls after which the run flag is cleared. Beyond "no crash": at most 8096 bytes are
+// stored, the line holds no line-end byte, it is exactly what was sent up to where reading
+// stopped, and nothing is read after the line end, the 8096th byte or a stop.
+#include "net/LineReader.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Only recv is used by the line reader; everything else fails.
+class BytesSocketApi : public SocketApi {
+public:
+    BytesSocketApi(const std::string& bytes, bool endWithError, std::size_t stopAfter, std::atomic<bool>& run)
+        : m_bytes(bytes), m_endWithError(endWithError), m_stopAfter(stopAfter), m_run(run)
+    {
+    }
+
+    std::size_t calls = 0;
+    std::size_t taken = 0;
+
+    int recv(SocketHandle, char* buffer, int length, int flags) override
+    {
+        if (length != 1 || flags != 0 || !m_run) {
+            std::abort();  // one byte at a time, and never once the run flag is cleared
+        }
+        if (++calls == m_stopAfter) {
+            m_run = false;
+        }
+        if (taken == m_bytes.size()) {
+            return m_endWithError ? kSocketError : 0;
+        }
+        buffer[0] = m_bytes[taken++];
+        return 1;
+    }
+
+    int WSAStartup(std::uint16_t) override { return kSocketError; }
+    int WSACleanup() override { return kSocketError; }
+    int WSAGetLastError() override { return 10054; }
+    int gethostname(char*, int) override { return kSocketError; }
+    const HostEntry* gethostbyname(const char*) override { return nullptr; }
+    std::string inet_ntoa(std::uint32_t) override { return {}; }
+    std::uint32_t inet_addr(const char*) override { return kInaddrNone; }
+    SocketHandle socket(int, int, int) override { return kInvalidSocket; }
+    int bind(SocketHandle, const SocketAddressIn&, int) override { return kSocketError; }
+    int listen(SocketHandle, int) override { return kSocketError; }
+    SocketHandle accept(SocketHandle, SocketAddressIn*, int*) override { return kInvalidSocket; }
+    int shutdown(SocketHandle, int) override { return kSocketError; }
+    int closesocket(SocketHandle) override { return kSocketError; }
+
+private:
+    const std::string& m_bytes;
+    bool m_endWithError;
+    std::size_t m_stopAfter;
+    std::atomic<bool>& m_run;
+};
+
+bool IsLineEnd(char byte)
+{
+    return byte == '\r' || byte == '\n' || byte == '\0';
+}
+
+void Check(bool holds)
+{
+    if (!holds) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    const bool endWithError = (data[0] & 1) != 0;
+    const std::size_t stopAfter = data[0] >> 1;
+    const std::string sent(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    std::atomic<bool> run{true};
+    BytesSocketApi sockets(sent, endWithError, stopAfter, run);
+    std::string line;
+    const LineReadEnd end = ReadLine(sockets, 1, run, line);
+
+    Check(line.size() <= static_cast<std::size_t>(kMaxLineLength));
+    Check(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
+    Check(sent.compare(0, line.size(), line) == 0);
+
+    switch (end) {
+    case LineReadEnd::LineEnd:
+        Check(sockets.taken == line.size() + 1 && IsLineEnd(sent[line.size()]));
+        break;
+    case LineReadEnd::Full:
+        Check(line.size() == static_cast<std::size_t>(kMaxLineLength) && sockets.taken == line.size());
+        break;
+    case LineReadEnd::SenderClosed:
+        Check(!endWithError && sockets.taken == sent.size() && line.size() == sent.size());
+        break;
+    case LineReadEnd::ReceiveError:
+        Check(endWithError && sockets.taken == sent.size() && line.size() == sent.size());
+        break;
+    case LineReadEnd::Stopped:
+        Check(!run && stopAfter != 0 && sockets.calls == stopAfter && sockets.taken == line.size());
+        break;
+    }
+    return 0;
+}
