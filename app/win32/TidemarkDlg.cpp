@@ -35,6 +35,21 @@ CTidemarkDlg::CTidemarkDlg() : CDialog(IDD_TIDEMARK_DIALOG, nullptr)
     m_initialClientSize = SIZE{360, 75};
 }
 
+// The listener thread works on this object, so it must end before the object does. The
+// exit button stops it in order; this covers every other way the dialog can end.
+CTidemarkDlg::~CTidemarkDlg()
+{
+    if (m_bListenerEnded)
+        return;
+    m_bRun = false;
+    WinsockApi sockets;
+    ReleaseListenSocket(sockets, m_listenSocket);
+    // The window is gone by now, so the thread's last list operations fail at once
+    // instead of waiting for this thread.
+    while (!m_bListenerEnded)
+        ::Sleep(10);
+}
+
 const MessageMap* CTidemarkDlg::GetMessageMap() const
 {
     static const MessageEntry entries[] = {

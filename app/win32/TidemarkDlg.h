@@ -17,6 +17,7 @@
 class CTidemarkDlg : public CDialog, public MessageListOutput {
 public:
     CTidemarkDlg();
+    ~CTidemarkDlg() override;
 
     void PopUp() override;
     void ClearList();
