@@ -61,7 +61,7 @@ HWND FindMessageBox() {
 std::vector<HWND> FindWindowsByTitle(const std::string& title) {
     std::vector<HWND> matches;
     for (HWND window : TopLevelWindows()) {
-        if (WindowText(window) == title) matches.push_back(window);
+        if (IsWindowVisible(window) && WindowText(window) == title) matches.push_back(window);
     }
     return matches;
 }

@@ -27,7 +27,8 @@ HWND FindMainWindow();
 // window; where the main window exists, only boxes of its process count. Null if none.
 HWND FindMessageBox();
 
-// Top-level windows whose title is exactly `title` (Windows-1252 bytes).
+// Visible top-level windows whose title is exactly `title` (Windows-1252 bytes); a
+// dialog that has ended is hidden at once, before it is destroyed.
 std::vector<HWND> FindWindowsByTitle(const std::string& title);
 
 // Calls `found` every 50 ms until it returns true or `timeoutMs` has passed; returns the

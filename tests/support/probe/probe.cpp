@@ -14,7 +14,8 @@
 //   probe select INDEX              choose a line of the message list, as a click does
 //   probe msgbox [--timeout-ms N]   wait for a message box, print caption, text, owner
 //   probe msgbox-close [--timeout-ms N]  press its OK (or Cancel) button
-//   probe findwin TITLE [--timeout-ms N]  handles of the top-level windows with that title
+//   probe findwin TITLE [--timeout-ms N]  handles of the visible top-level windows
+//                                   with that title
 //
 // --window HANDLE makes state, lines, count, click, key, post, send and select act on
 // another window (for example the about box found with findwin). Numbers are decimal,
