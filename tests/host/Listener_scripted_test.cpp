@@ -26,8 +26,8 @@ const std::string kStatusLine =
 
 class ScriptedListener : public ::testing::Test {
 protected:
-    // The flags of the end steps live on pages of their own, so that the order of their
-    // last writes can be recorded.
+    // The flags the listener writes as it ends live on pages of their own, so that the
+    // order of those writes can be recorded.
     enum Page { kRunPage, kEndedPage, kThreadPage };
 
     PageWriteRecorder pages{3};
