@@ -12,8 +12,7 @@ thread_local CDialog* t_dialogBeingCreated = nullptr;
 
 // Copies a dialog template and clears WS_VISIBLE in the copy, so that the window shows
 // only after its initialisation, and not at all when the initialisation ends the dialog.
-bool LoadHiddenTemplate(HINSTANCE instance, UINT id, std::vector<unsigned char>& copy,
-                        bool& wasVisible)
+bool LoadHiddenTemplate(HINSTANCE instance, UINT id, std::vector<unsigned char>& copy)
 {
     HRSRC resource = ::FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /*RT_DIALOG*/);
     if (resource == nullptr)
@@ -35,7 +34,6 @@ bool LoadHiddenTemplate(HINSTANCE instance, UINT id, std::vector<unsigned char>&
         return false;
     DWORD style = 0;
     std::memcpy(&style, copy.data() + styleOffset, 4);
-    wasVisible = (style & WS_VISIBLE) != 0;
     style &= ~static_cast<DWORD>(WS_VISIBLE);
     std::memcpy(copy.data() + styleOffset, &style, 4);
     return true;
@@ -84,9 +82,8 @@ HWND CDialog::ChooseOwner() const
 INT_PTR CDialog::DoModal()
 {
     std::vector<unsigned char> dialogTemplate;
-    bool visible = false;
     HINSTANCE instance = AfxGetResourceHandle();
-    if (!LoadHiddenTemplate(instance, m_templateId, dialogTemplate, visible))
+    if (!LoadHiddenTemplate(instance, m_templateId, dialogTemplate))
         return -1;
 
     HWND owner = ChooseOwner();
@@ -104,7 +101,9 @@ INT_PTR CDialog::DoModal()
     t_dialogBeingCreated = outer;
 
     if (hWnd != nullptr) {
-        if (m_continueModal && visible)
+        // A modal dialog always shows once initialised, also from a template without
+        // WS_VISIBLE (the about box's): the user could not otherwise end it.
+        if (m_continueModal)
             ::ShowWindow(hWnd, SW_SHOWNORMAL);
         while (m_continueModal) {
             MSG msg;
