@@ -1,6 +1,7 @@
 #include "app/win32/TidemarkDlg.h"
 
 #include "framework/WinApp.h"
+#include "info/win32/VersionInfo.h"
 #include "net/Listener.h"
 #include "net/win32/WinsockApi.h"
 #include "res/resource.h"
@@ -105,7 +106,8 @@ BOOL CTidemarkDlg::OnInitDialog()
 
     // The notification-area icon is set up here.
     // The homepage link is set up here.
-    // The version label is set up here.
+
+    m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
 
     m_hideTimerElapse = 12000;
     m_hideTimerId = 1;

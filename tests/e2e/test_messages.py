@@ -35,6 +35,8 @@ class MessagesTest(TidemarkTestCase):
         fields = dict(line.partition("=")[::2] for line in box)
         self.assertEqual(bytes.fromhex(fields["caption"]), b"Tidemark!")
         self.assertEqual(bytes.fromhex(fields["text"]), b"read me <- 127.0.0.1")
+        self.assertEqual(fields["icon"], "information")
+        self.assertEqual(fields["owner_is_main"], "1")
         wait_until(lambda: self._no_message_box(), what="the message box to close")
 
     def test_clear_list_empties_the_list_and_the_next_line_stands_alone(self):

@@ -2,6 +2,7 @@
 
 import re
 import socket
+import subprocess
 
 from tidemark_e2e import (MAIN_WINDOW_CONTROLS, TidemarkTestCase, local_ipv4_addresses,
                           main, wait_until)
@@ -10,6 +11,15 @@ STATUS_LINE = re.compile(
     rb"Hostname: (?P<name>.*?)(?P<addresses>(?: , IP: [0-9.]+)*)"
     rb" , socket ok  , binding socket on port  , Listening on port ok, wait for contact \.\.\.\.\Z",
     re.S)
+
+
+def pixel(image, x, y):
+    """The (red, green, blue) of one pixel of an image file, through ImageMagick."""
+    text = subprocess.run(
+        ["convert", image, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
+         f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
+        check=True, stdout=subprocess.PIPE).stdout.decode()
+    return tuple(int(v) for v in text.split(","))
 
 
 class StartupTest(TidemarkTestCase):
@@ -26,6 +36,32 @@ class StartupTest(TidemarkTestCase):
         self.assertEqual(state["text"][1006], b"clear list")
         self.assertEqual(state["text"][1009], b"X")
         self.assertEqual(state["text"][1010], b"exit")
+
+    def test_version_label_names_the_version_of_the_program_file(self):
+        self.assertEqual(self.tidemark.state()["text"][1015], b"Ver. 0.5.0.0")
+
+    def test_client_area_has_a_blue_and_red_frame(self):
+        state = self.tidemark.state()
+        left, top, right, bottom = map(int, state["rect"].split(","))
+        width, height = map(int, state["client"].split(","))
+        # The window has no caption: its border is as wide on every side.
+        x0 = left + (right - left - width) // 2
+        y0 = top + (bottom - top - height) // 2
+        shot = self.tidemark.screenshot("frame")
+
+        def colour(x, y):
+            return pixel(shot, x0 + x, y0 + y)
+
+        blue, red = (0, 0, 255), (255, 0, 0)
+        self.assertEqual(colour(width // 2, 1), blue, "top edge")
+        # Points of the strips that no control covers.
+        self.assertEqual(colour(width - 2, 4), blue, "right edge")
+        self.assertEqual(colour(width // 2, height - 2), red, "bottom edge")
+        self.assertEqual(colour(1, height // 2), red, "left edge")
+        self.assertEqual(colour(1, 1), red, "top-left corner")
+        self.assertEqual(colour(width - 2, height - 2), red, "bottom-right corner")
+        self.assertEqual(colour(width - 2, 1), blue, "top-right corner")
+        self.assertNotEqual(colour(width // 2, 3), blue, "the frame is 3 pixels wide")
 
     def test_listener_reports_its_set_up_above_the_start_line(self):
         lines = wait_until(

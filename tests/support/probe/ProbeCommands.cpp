@@ -258,6 +258,78 @@ int Select(const Arguments& args) {
     return kExitOk;
 }
 
+// Pixels of a rectangle of the screen, or of an icon drawn on a plain background.
+std::vector<COLORREF> CapturePixels(HDC source, int x, int y, int width, int height,
+                                    HICON icon, COLORREF background) {
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    if (icon == nullptr) {
+        BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    } else {
+        const RECT all{0, 0, width, height};
+        HBRUSH brush = CreateSolidBrush(background);
+        FillRect(memory, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(memory, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    }
+    std::vector<COLORREF> pixels;
+    pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            pixels.push_back(GetPixel(memory, column, row));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// Which system icon a message box shows. Icon handles cannot be compared across
+// processes under Wine, so the icon static's pixels on screen are compared with each
+// system icon drawn here on the same background.
+std::string MessageBoxIconName(HWND box) {
+    HWND iconStatic = nullptr;
+    for (HWND child : ChildWindows(box)) {
+        if (ClassName(child) == "Static" &&
+            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            iconStatic = child;
+            break;
+        }
+    }
+    if (iconStatic == nullptr || !IsWindowVisible(iconStatic)) return "none";
+
+    RECT rect;
+    GetWindowRect(iconStatic, &rect);
+    const int width = GetSystemMetrics(SM_CXICON);
+    const int height = GetSystemMetrics(SM_CYICON);
+    HDC screen = GetDC(nullptr);
+    const std::vector<COLORREF> shown =
+        CapturePixels(screen, rect.left, rect.top, width, height, nullptr, 0);
+    struct NamedIcon {
+        LPCSTR id;
+        const char* name;
+    };
+    const NamedIcon icons[] = {{IDI_EXCLAMATION, "exclamation"},
+                               {IDI_ASTERISK, "information"},
+                               {IDI_HAND, "error"},
+                               {IDI_QUESTION, "question"}};
+    std::string best = "other";
+    size_t bestMatches = 0;
+    for (const NamedIcon& icon : icons) {
+        const std::vector<COLORREF> drawn = CapturePixels(
+            screen, 0, 0, width, height, LoadIconA(nullptr, icon.id), shown.front());
+        size_t matches = 0;
+        for (size_t i = 0; i < shown.size(); ++i) matches += shown[i] == drawn[i];
+        if (matches > bestMatches) {
+            bestMatches = matches;
+            best = icon.name;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    // Anything short of a near-perfect match is some other picture.
+    return bestMatches * 100 >= shown.size() * 95 ? best : "other";
+}
+
 int MessageBoxInfo(const Arguments& args) {
     HWND box = nullptr;
     if (!WaitUntil(args.timeoutMs, [&] { return (box = FindMessageBox()) != nullptr; }))
@@ -275,6 +347,7 @@ int MessageBoxInfo(const Arguments& args) {
         buttons += std::to_string(static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)));
     }
     PrintValue("buttons", buttons);
+    PrintValue("icon", MessageBoxIconName(box));
     return kExitOk;
 }
 

@@ -50,12 +50,13 @@ HWND FindMainWindow() {
 
 HWND FindMessageBox() {
     const HWND main = FindMainWindow();
+    HWND elsewhere = nullptr;
     for (HWND window : TopLevelWindows()) {
         if (window == main || !IsMessageBox(window)) continue;
-        if (main != nullptr && ProcessOf(window) != ProcessOf(main)) continue;
-        return window;
+        if (main == nullptr || ProcessOf(window) == ProcessOf(main)) return window;
+        if (elsewhere == nullptr) elsewhere = window;
     }
-    return nullptr;
+    return elsewhere;
 }
 
 std::vector<HWND> FindWindowsByTitle(const std::string& title) {

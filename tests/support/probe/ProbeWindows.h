@@ -24,7 +24,8 @@ std::vector<HWND> TopLevelWindows();
 HWND FindMainWindow();
 
 // A visible message box (a dialog with a text static of id 0xFFFF) other than the main
-// window; where the main window exists, only boxes of its process count. Null if none.
+// window; boxes of the main window's process come first, then those of any other process
+// (a second instance refused at start shows its box before it has a window). Null if none.
 HWND FindMessageBox();
 
 // Visible top-level windows whose title is exactly `title` (Windows-1252 bytes); a
