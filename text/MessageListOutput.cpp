@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -26,29 +27,26 @@ void MessageListOutput::AddLine(std::string text)
     PopUp();
 }
 
-// A join reads, deletes and re-inserts the top line as three separate list operations.
-// The user may have emptied the list in between (with "clear list"); the new text then
-// becomes a line of its own rather than being lost.
 void MessageListOutput::AppendToTopLine(std::string text)
 {
-    TabsToBlanks(text);
-    std::string top;
-    if (ReadTopLine(top)) {
-        DeleteTopLine();
-        InsertTopLine(top + ' ' + text);
-    } else {
-        InsertTopLine(text);
-    }
-    PopUp();
+    JoinWithTopLine(std::move(text), TextGoes::AfterTopLine);
 }
 
 void MessageListOutput::PrependToTopLine(std::string text)
 {
+    JoinWithTopLine(std::move(text), TextGoes::BeforeTopLine);
+}
+
+// A join reads, deletes and re-inserts the top line as three separate list operations.
+// The user may have emptied the list in between (with "clear list"); the new text then
+// becomes a line of its own rather than being lost.
+void MessageListOutput::JoinWithTopLine(std::string text, TextGoes where)
+{
     TabsToBlanks(text);
     std::string top;
     if (ReadTopLine(top)) {
         DeleteTopLine();
-        InsertTopLine(text + ' ' + top);
+        InsertTopLine(where == TextGoes::AfterTopLine ? top + ' ' + text : text + ' ' + top);
     } else {
         InsertTopLine(text);
     }

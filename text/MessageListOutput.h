@@ -27,4 +27,8 @@ public:
     void AddErrorCodeLine(int code);
     void AddTwoPartLine(std::string a, std::string b);
     void AddThreePartLine(std::string a, std::string b, std::string c);
+
+private:
+    enum class TextGoes { BeforeTopLine, AfterTopLine };
+    void JoinWithTopLine(std::string text, TextGoes where);
 };
