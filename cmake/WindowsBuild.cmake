@@ -49,8 +49,10 @@ if(GTEST_SOURCE_DIR AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   add_subdirectory(${GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 
   file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*.cpp tests/win32/*.rc)
-  # The recording message list is portable: the host tests' copy serves here too.
-  add_executable(win32_tests ${WIN32_TEST_SOURCES} tests/host/support/RecordingMessageList.cpp)
+  # The recording message list and the listener runner are portable: the host tests' copies
+  # serve here too.
+  add_executable(win32_tests ${WIN32_TEST_SOURCES} tests/host/support/RecordingMessageList.cpp
+                             tests/host/support/ListenerRunner.cpp)
   target_include_directories(win32_tests PRIVATE tests/win32 tests/host)
   target_link_libraries(win32_tests PRIVATE tidemark_glue gtest gtest_main)
   tidemark_warnings(win32_tests)

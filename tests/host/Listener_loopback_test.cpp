@@ -12,13 +12,12 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <future>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/ListenerRunner.h"
 #include "support/PosixSocketApi.h"
 #include "support/RecordingMessageList.h"
 
@@ -27,9 +26,6 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
-
-const std::string kListening = ", Listening on port ok, wait for contact ....";
-const std::string kFromLoopback = " <- 127.0.0.1";
 
 sockaddr_in LoopbackAddress(std::uint16_t port)
 {
@@ -50,11 +46,6 @@ std::uint16_t FreePort()
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     ::close(fd);
     return ntohs(address.sin_port);
-}
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // A sender: a TCP client on 127.0.0.1.
@@ -104,95 +95,33 @@ class LoopbackListener : public ::testing::Test {
 protected:
     std::unique_ptr<PosixSocketApi> sockets;
     RecordingMessageList list;
-    std::atomic<bool> run{false};
-    std::atomic<bool> ended{true};
-    std::atomic<SocketHandle> listenSocket{0};
-    std::uint16_t port = 0;
-    int threadObject = 0;
-    std::atomic<CWinThread*> thread{nullptr};
-    std::thread listenerThread;
-    std::future<void> listenerDone;
+    ListenerRunner listener{list};  // last, so that it stops before the rest goes
 
     void SetUp() override
     {
-        // Another process may take the free port between the look-up and the bind.
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (StartListener()) {
-                return;
-            }
+        if (!listener.StartUntilListening([this] { StartListenerOnFreePort(); })) {
+            FAIL() << "the listener did not get to listening; last top line: " << listener.TopLine();
         }
-        FAIL() << "the listener did not get to listening; last top line: " << TopLine();
     }
 
-    void TearDown() override { StopListener(); }
+    void TearDown() override { listener.Stop(); }
 
-    bool StartListener()
+    // Fresh sockets each time, so that every listener's start-ups and releases count alone.
+    void StartListenerOnFreePort()
     {
-        StopListener();
+        listener.Stop();
         sockets = std::make_unique<PosixSocketApi>("localhost");
-        port = FreePort();
-        thread = reinterpret_cast<CWinThread*>(&threadObject);
-        run = true;  // as the main window does before the thread gets going
-        auto finished = std::make_shared<std::promise<void>>();
-        listenerDone = finished->get_future();
-        listenerThread = std::thread([this, finished] {
-            Listener(*sockets, list, ListenerFields{run, ended, listenSocket, port, thread}).Run();
-            finished->set_value();
-        });
-        // Polled rather than waited for: a failing set-up ends with a flag, not a line.
-        for (auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < 20s;) {
-            if (EndsWith(TopLine(), kListening)) {
-                return true;
-            }
-            if (listenerDone.wait_for(10ms) == std::future_status::ready) {
-                return false;
-            }
-        }
-        return false;
-    }
-
-    // What the main window's exit sequence does to the listener.
-    void StopListener()
-    {
-        if (!listenerThread.joinable()) {
-            return;
-        }
-        run = false;
-        ReleaseListenSocket(*sockets, listenSocket);
-        if (listenerDone.wait_for(20s) != std::future_status::ready) {
-            ADD_FAILURE() << "the listener thread did not end after the stop";
-            std::abort();  // it would hang the run otherwise
-        }
-        listenerThread.join();
-    }
-
-    std::string TopLine() const
-    {
-        const Lines lines = list.Lines();
-        return lines.empty() ? std::string() : lines[0];
-    }
-
-    // Waits until a sender's line is shown on top, `before` being the number of lines
-    // before that sender's address line was added.
-    std::string WaitForServedLine(std::size_t before)
-    {
-        const bool served = list.WaitUntil([&](const Lines& lines) {
-            return lines.size() == before + 1 && EndsWith(lines[0], kFromLoopback);
-        });
-        return served ? TopLine() : "(no line served; top line: " + TopLine() + ")";
+        listener.Start(*sockets, FreePort());
     }
 
     bool WaitForAddressLineOnTop() { return list.WaitForTopLine("127.0.0.1"); }
 
     void ExpectStoppedAndReleasedOnce()
     {
-        EXPECT_TRUE(ended);
-        EXPECT_FALSE(run);
-        EXPECT_EQ(thread.load(), nullptr);
-        EXPECT_EQ(listenSocket.load(), 0u);
+        listener.ExpectEndedWithFieldsCleared();
         EXPECT_EQ(sockets->Startups(), 1);
         EXPECT_EQ(sockets->Cleanups(), 1);
-        Sender late(port);
+        Sender late(listener.port);
         EXPECT_FALSE(late.Connected()) << "the port still listens";
     }
 };
@@ -228,13 +157,13 @@ TEST_F(LoopbackListener, ShowsEachSendersLineWithItsAddress)
     };
     for (const Case& c : cases) {
         const std::size_t before = list.Lines().size();
-        Sender sender(port);
+        Sender sender(listener.port);
         ASSERT_TRUE(sender.Connected());
         sender.Send(c.sent);
         if (c.closeAfter) {
             sender.Close();
         }
-        EXPECT_EQ(WaitForServedLine(before), c.shown + kFromLoopback) << "sent: " << c.sent;
+        EXPECT_EQ(listener.WaitForServedLine(before), c.shown + kFromLoopback) << "sent: " << c.sent;
     }
 }
 
@@ -245,63 +174,63 @@ TEST_F(LoopbackListener, LineStopsAtTheLimitWithoutWaitingForALineEnd)
         text += static_cast<char>('a' + i % 26);
     }
 
-    Sender tooLong(port);  // stays open: the line must not wait for more
+    Sender tooLong(listener.port);  // stays open: the line must not wait for more
     tooLong.Send(text);
-    std::string shown = WaitForServedLine(1);
+    std::string shown = listener.WaitForServedLine(1);
     EXPECT_TRUE(shown == text.substr(0, 8096) + kFromLoopback) << shown.size() << " bytes shown";
 
-    Sender exact(port);
+    Sender exact(listener.port);
     exact.Send(text.substr(0, 8096) + "\n");
-    shown = WaitForServedLine(2);
+    shown = listener.WaitForServedLine(2);
     EXPECT_TRUE(shown == text.substr(0, 8096) + kFromLoopback) << shown.size() << " bytes shown";
 }
 
 TEST_F(LoopbackListener, SilentSenderHoldsTheListenerUntilItsLineEnds)
 {
-    Sender first(port);
+    Sender first(listener.port);
     ASSERT_TRUE(WaitForAddressLineOnTop());
-    Sender second(port);
+    Sender second(listener.port);
     second.Send("second\n");
 
     // However slow the machine, the second line cannot be shown while the first sender
     // is connected without a line end.
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(list.Lines().size(), 2u);
-    EXPECT_EQ(TopLine(), "127.0.0.1");
+    EXPECT_EQ(listener.TopLine(), "127.0.0.1");
 
     first.Send("first\n");
-    EXPECT_EQ(WaitForServedLine(2), "second" + kFromLoopback);
+    EXPECT_EQ(listener.WaitForServedLine(2), "second" + kFromLoopback);
     EXPECT_EQ(list.Lines().at(1), "first" + kFromLoopback);
 }
 
 TEST_F(LoopbackListener, SecondSenderIsServedAfterTheFirstCloses)
 {
-    Sender first(port);
+    Sender first(listener.port);
     first.Send("par");
     ASSERT_TRUE(WaitForAddressLineOnTop());
-    Sender second(port);
+    Sender second(listener.port);
     second.Send("two\n");
     first.Close();
-    EXPECT_EQ(WaitForServedLine(2), "two" + kFromLoopback);
+    EXPECT_EQ(listener.WaitForServedLine(2), "two" + kFromLoopback);
     EXPECT_EQ(list.Lines().at(1), "par" + kFromLoopback);
 }
 
 TEST_F(LoopbackListener, StopWhileWaitingForASenderEndsTheThreadSilently)
 {
     const Lines before = list.Lines();
-    StopListener();
+    listener.Stop();
     EXPECT_EQ(list.Lines(), before);
     ExpectStoppedAndReleasedOnce();
 }
 
 TEST_F(LoopbackListener, StopWhileASenderIsConnectedAndSilentEndsTheThreadSilently)
 {
-    Sender silent(port);
+    Sender silent(listener.port);
     silent.Send("par");
     ASSERT_TRUE(WaitForAddressLineOnTop());
     const Lines before = list.Lines();
 
-    StopListener();
+    listener.Stop();
     silent.Send("tial\n");
     silent.Close();
 

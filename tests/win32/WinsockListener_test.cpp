@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <future>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -22,6 +20,7 @@
 
 #include "SilentSenderProcess.h"
 #include "WatchedWinsockApi.h"
+#include "support/ListenerRunner.h"
 #include "support/RecordingMessageList.h"
 
 namespace {
@@ -29,18 +28,11 @@ namespace {
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
-const std::string kListening = ", Listening on port ok, wait for contact ....";
-const std::string kFromLoopback = " <- 127.0.0.1";
 const std::string kBindInUse = "Errorcode:10048 :error calling bind(): \n";
 
 bool StartsWith(const std::string& text, const std::string& start)
 {
     return text.compare(0, start.size(), start) == 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 sockaddr_in Address(std::uint32_t hostAddress, std::uint16_t port)
@@ -176,81 +168,21 @@ protected:
     WinsockReference winsock;
     std::unique_ptr<WatchedWinsockApi> sockets;
     RecordingMessageList list;
-    std::atomic<bool> run{false};
-    std::atomic<bool> ended{true};
-    std::atomic<SocketHandle> listenSocket{0};
-    std::uint16_t port = 0;
-    int threadObject = 0;
-    std::atomic<CWinThread*> thread{nullptr};
-    std::thread listenerThread;
-    std::future<void> listenerDone;
+    ListenerRunner listener{list};  // last, so that it stops before the rest goes
 
-    void TearDown() override { StopListener(); }
+    void TearDown() override { listener.Stop(); }
 
+    // Fresh sockets each time, so that every listener's start-ups and releases count alone.
     void StartListener(std::uint16_t listenPort)
     {
-        StopListener();
+        listener.Stop();
         sockets = std::make_unique<WatchedWinsockApi>();
-        port = listenPort;
-        thread = reinterpret_cast<CWinThread*>(&threadObject);
-        run = true;  // as the main window does before the thread gets going
-        auto finished = std::make_shared<std::promise<void>>();
-        listenerDone = finished->get_future();
-        // Run() returns instead of ending the thread: the caller ends it, here by returning.
-        listenerThread = std::thread([this, finished] {
-            Listener(*sockets, list, ListenerFields{run, ended, listenSocket, port, thread}).Run();
-            finished->set_value();
-        });
+        listener.Start(*sockets, listenPort);
     }
 
-    // True once the status line says so; false when the listener ends first. Polled
-    // rather than waited for: a failing set-up ends with a flag, not with a line.
-    bool WaitUntilListening()
-    {
-        for (auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < 20s;) {
-            if (EndsWith(TopLine(), kListening)) {
-                return true;
-            }
-            if (listenerDone.wait_for(10ms) == std::future_status::ready) {
-                return false;
-            }
-        }
-        return false;
-    }
-
-    // Another process may take the free port between the look-up and the bind.
     bool StartListenerOnFreePort()
     {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            StartListener(FreePort());
-            if (WaitUntilListening()) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    bool WaitUntilEnded() { return listenerDone.wait_for(20s) == std::future_status::ready; }
-
-    // What the main window's exit sequence does to the listener.
-    void StopListener()
-    {
-        if (!listenerThread.joinable()) {
-            return;
-        }
-        run = false;
-        ReleaseListenSocket(*sockets, listenSocket);
-        if (!WaitUntilEnded()) {
-            ADD_FAILURE() << "the listener thread did not end after the stop";
-            std::abort();  // it would hang the run otherwise
-        }
-        listenerThread.join();
-    }
-
-    std::string TopLine() const
-    {
-        const Lines lines = list.Lines();
-        return lines.empty() ? std::string() : lines[0];
+        return listener.StartUntilListening([this] { StartListener(FreePort()); });
     }
 
     // Sends `bytes` from a client thread of its own, as another program would, and
@@ -260,18 +192,16 @@ protected:
         const std::size_t before = list.Lines().size();
         int connectError = -1;
         std::thread client([&] {
-            Sender sender(port);
+            Sender sender(listener.port);
             connectError = sender.ConnectError();
             sender.Send(bytes);
         });
-        const bool served = list.WaitUntil([&](const Lines& lines) {
-            return lines.size() == before + 1 && EndsWith(lines[0], kFromLoopback);
-        });
+        const std::string shown = listener.WaitForServedLine(before);
         client.join();
         if (connectError != 0) {
             return "(connect failed with " + std::to_string(connectError) + ")";
         }
-        return served ? TopLine() : "(no line served; top line: " + TopLine() + ")";
+        return shown;
     }
 
     // Gives a call that has just been entered time to block. This only makes the wake-up
@@ -280,24 +210,21 @@ protected:
 
     void ExpectEndedAndReleasedOnce()
     {
-        EXPECT_TRUE(ended);
-        EXPECT_FALSE(run);
-        EXPECT_EQ(thread.load(), nullptr);
-        EXPECT_EQ(listenSocket.load(), 0u);
+        listener.ExpectEndedWithFieldsCleared();
         EXPECT_EQ(sockets->Startups(), 1);
         EXPECT_EQ(sockets->Cleanups(), 1);
     }
 
     void ExpectPortNoLongerListens()
     {
-        Sender late(port);
-        EXPECT_FALSE(late.Connected()) << "port " << port << " still listens";
+        Sender late(listener.port);
+        EXPECT_FALSE(late.Connected()) << "port " << listener.port << " still listens";
     }
 };
 
 TEST_F(WinsockListener, StatusLineNamesTheHostItsAddressesAndTheSetUp)
 {
-    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << TopLine();
+    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << listener.TopLine();
 
     char name[65] = {};
     ASSERT_EQ(::gethostname(name, 64), 0);
@@ -315,7 +242,7 @@ TEST_F(WinsockListener, StatusLineNamesTheHostItsAddressesAndTheSetUp)
 
 TEST_F(WinsockListener, ShowsASendersLineDecodedWithItsAddress)
 {
-    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << TopLine();
+    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << listener.TopLine();
 
     EXPECT_EQ(ShownLineFor("Hallo\r\n"), "Hallo" + kFromLoopback);
     EXPECT_EQ(ShownLineFor("Gr&uuml;&szlig;e\n"), "Gr\xFC\xDF" "e" + kFromLoopback);
@@ -323,14 +250,14 @@ TEST_F(WinsockListener, ShowsASendersLineDecodedWithItsAddress)
 
 TEST_F(WinsockListener, ClosingTheListeningSocketWakesAWaitingAccept)
 {
-    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << TopLine();
+    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << listener.TopLine();
     ASSERT_TRUE(sockets->WaitForAcceptsEntered(1));
     LetTheCallBlock();
     const Lines before = list.Lines();
 
     // The test keeps its own hold on the sockets library, so the listener's release does
     // not end the library: only the closed listening socket can wake the accept.
-    StopListener();
+    listener.Stop();
 
     EXPECT_EQ(list.Lines(), before);
     ExpectEndedAndReleasedOnce();
@@ -343,8 +270,8 @@ TEST_F(WinsockListener, ClosingTheListeningSocketWakesAWaitingAccept)
 
 TEST_F(WinsockListener, ReleasingTheSocketsLibraryWakesTheRecvOfASilentSender)
 {
-    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << TopLine();
-    SilentSenderProcess silent(port);
+    ASSERT_TRUE(StartListenerOnFreePort()) << "top line: " << listener.TopLine();
+    SilentSenderProcess silent(listener.port);
     ASSERT_TRUE(silent.Started());
     ASSERT_TRUE(list.WaitForTopLine("127.0.0.1")) << "sender's exit code " << silent.ExitCode();
     ASSERT_TRUE(sockets->WaitForRecvsEntered(1));
@@ -354,7 +281,7 @@ TEST_F(WinsockListener, ReleasingTheSocketsLibraryWakesTheRecvOfASilentSender)
     // The listener's hold must be the library's last, as in the program, or its release
     // would not end the library and nothing would wake the recv.
     winsock.Release();
-    StopListener();
+    listener.Stop();
 
     EXPECT_EQ(list.Lines(), before);
     ExpectEndedAndReleasedOnce();
@@ -374,7 +301,7 @@ TEST_F(WinsockListener, PortHeldByAnotherProgramEndsTheListenerWithTheBindError)
     ASSERT_NE(holder.Port(), 0);
 
     StartListener(holder.Port());
-    ASSERT_TRUE(WaitUntilEnded());
+    ASSERT_TRUE(listener.WaitUntilEnded());
 
     const Lines lines = list.Lines();
     ASSERT_EQ(lines.size(), 2u);
