@@ -124,6 +124,11 @@ INT_PTR CDialog::DoModal()
         m_continueModal = false;
     }
 
+    // Hidden without activating another window while the owner is still disabled, so
+    // that the owner can take the activation back.
+    if (m_hWnd != nullptr)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
     if (disableOwner)
         ::EnableWindow(owner, TRUE);
     if (owner != nullptr && m_hWnd != nullptr && ::GetActiveWindow() == m_hWnd)
@@ -137,11 +142,9 @@ void CDialog::EndDialog(int result)
 {
     m_modalResult = result;
     m_continueModal = false;
-    if (m_hWnd != nullptr) {
-        ::ShowWindow(m_hWnd, SW_HIDE);
-        // Wakes the modal loop should it be waiting for a message.
+    // Wakes the modal loop should it be waiting for a message; the loop hides the window.
+    if (m_hWnd != nullptr)
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
-    }
 }
 
 INT_PTR CALLBACK CDialog::StandardDialogProc(HWND hWnd, UINT message, WPARAM, LPARAM)
