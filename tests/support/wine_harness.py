@@ -47,7 +47,7 @@ class WineSession:
         self.display_mode = display  # "none", "xvfb" or "user"
         self.display = None
         self._xvfb = None
-        self._ensure_prefix()
+        self._ensure_prefix(unmanaged=(display == "xvfb"))
         self._start_server()
         if display == "xvfb":
             self._start_xvfb()
@@ -73,7 +73,7 @@ class WineSession:
                 open(ready, "w").close()
         return template
 
-    def _ensure_prefix(self):
+    def _ensure_prefix(self, unmanaged):
         ready = os.path.join(self.prefix, ".tidemark-prefix-ready")
         if os.path.exists(ready):
             return
@@ -82,6 +82,15 @@ class WineSession:
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         shutil.copytree(template, self.prefix, symlinks=True, copy_function=_link_or_copy,
                         ignore=shutil.ignore_patterns(".tidemark-ready"))
+        if unmanaged:
+            # Xvfb runs no window manager, and Wine would wait two seconds for one at
+            # every show and hide of a managed window.
+            env = self.env()
+            env.pop("DISPLAY", None)
+            subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
+                            "Managed", "/d", "N", "/f"], env=env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run([WINESERVER, "-w"], env=env, check=True)
         open(ready, "w").close()
 
     def _start_server(self):
