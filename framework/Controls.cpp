@@ -67,12 +67,6 @@ TOOLINFOA MakeToolInfo(HWND owner, UINT_PTR toolId)
 
 }  // namespace
 
-CToolTipCtrl::~CToolTipCtrl()
-{
-    if (m_hWnd != nullptr)
-        ::DestroyWindow(UnsubclassWindow());
-}
-
 bool CToolTipCtrl::Create(CWnd* parent, DWORD style)
 {
     HWND hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,

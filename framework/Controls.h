@@ -26,8 +26,7 @@ public:
 
 class CToolTipCtrl : public CWnd {
 public:
-    ~CToolTipCtrl() override;
-
+    // The tooltip window is the object's own: CWnd's destructor destroys it.
     bool Create(CWnd* parent, DWORD style = 0);
     bool AddTool(CWnd* window, const char* text, const RECT* rect, UINT_PTR toolId);
     void UpdateTipText(const char* text, CWnd* window, UINT_PTR toolId);
