@@ -61,9 +61,9 @@ bool VersionInfoCache::ReadProgramPath(std::string& path)
     return true;
 }
 
-// Without a record, or with only parts of one, whatever is missing stays as before the
-// read: version parts 0, the version texts and string entries empty. The program then
-// shows empty texts rather than a made-up version.
+// Without a record, or with only pieces of one, whatever is missing stays as before the
+// read: the version numbers 0, the version texts and string entries empty. The program
+// then shows empty texts rather than a made-up version.
 void VersionInfoCache::ReadRecord(const std::string& path)
 {
     if (!record_.LoadRecord(path))
