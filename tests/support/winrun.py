@@ -9,6 +9,7 @@ and starts Xvfb otherwise.
 
 import argparse
 import os
+import signal
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -29,6 +30,8 @@ def main():
     if display == "auto":
         display = "user" if os.environ.get("DISPLAY") else "xvfb"
 
+    # A terminated run still stops its Wine processes and its X server on the way out.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     with WineSession(options.root, options.prefix, display=display) as session:
         process = session.popen(command[0], *command[1:])
         try:
