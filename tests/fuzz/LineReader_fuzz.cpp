@@ -5,6 +5,7 @@
 // stored, the line holds no line-end byte, it is exactly what was sent up to where reading
 // stopped, and nothing is read after the line end, the 8096th byte or a stop.
 #include "net/LineReader.h"
+#include "tests/host/support/FailingSocketApi.h"
 
 #include <atomic>
 #include <cstddef>
@@ -15,7 +16,7 @@
 namespace {
 
 // Only recv is used by the line reader; everything else fails.
-class BytesSocketApi : public SocketApi {
+class BytesSocketApi : public FailingSocketApi {
 public:
     BytesSocketApi(const std::string& bytes, bool endWithError, std::size_t stopAfter, std::atomic<bool>& run)
         : m_bytes(bytes), m_endWithError(endWithError), m_stopAfter(stopAfter), m_run(run)
@@ -40,19 +41,7 @@ public:
         return 1;
     }
 
-    int WSAStartup(std::uint16_t) override { return kSocketError; }
-    int WSACleanup() override { return kSocketError; }
     int WSAGetLastError() override { return 10054; }
-    int gethostname(char*, int) override { return kSocketError; }
-    const HostEntry* gethostbyname(const char*) override { return nullptr; }
-    std::string inet_ntoa(std::uint32_t) override { return {}; }
-    std::uint32_t inet_addr(const char*) override { return kInaddrNone; }
-    SocketHandle socket(int, int, int) override { return kInvalidSocket; }
-    int bind(SocketHandle, const SocketAddressIn&, int) override { return kSocketError; }
-    int listen(SocketHandle, int) override { return kSocketError; }
-    SocketHandle accept(SocketHandle, SocketAddressIn*, int*) override { return kInvalidSocket; }
-    int shutdown(SocketHandle, int) override { return kSocketError; }
-    int closesocket(SocketHandle) override { return kSocketError; }
 
 private:
     const std::string& m_bytes;
