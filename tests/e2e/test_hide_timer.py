@@ -14,8 +14,7 @@ class HideTimerTest(TidemarkTestCase):
     run_name = "hide-timer"
 
     def setUp(self):
-        wait_until(lambda: any(l.startswith(b"Hostname: ") for l in self.tidemark.lines()),
-                   what="the listener to be ready")
+        self.tidemark.wait_until_listening()
 
     def wait_hidden(self, timeout=HIDE_DELAY + 20):
         wait_until(lambda: not self.tidemark.visible(), timeout=timeout, interval=0.25,

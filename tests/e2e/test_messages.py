@@ -9,8 +9,7 @@ class MessagesTest(TidemarkTestCase):
 
     def setUp(self):
         # Every test starts after the listener's set-up is complete.
-        wait_until(lambda: any(l.startswith(b"Hostname: ") for l in self.tidemark.lines()),
-                   what="the listener to be ready")
+        self.tidemark.wait_until_listening()
 
     def test_a_line_ending_in_cr_lf_is_shown_with_the_sender(self):
         send_line(b"Hallo\r\n")

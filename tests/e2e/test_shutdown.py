@@ -11,8 +11,7 @@ class ShutdownTest(TidemarkTestCase):
     run_name = "shutdown"
 
     def test_program_ends_while_a_silent_sender_holds_the_listener(self):
-        wait_until(lambda: any(l.startswith(b"Hostname: ") for l in self.tidemark.lines()),
-                   what="the listener to be ready")
+        self.tidemark.wait_until_listening()
         sender = send_line(b"no line end yet", close=False)
         try:
             self.tidemark.wait_for_top_line(b"127.0.0.1")

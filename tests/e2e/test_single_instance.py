@@ -1,15 +1,14 @@
 """A second start while Tidemark runs shows the refusal box and ends; the first instance
 keeps its window and its listener."""
 
-from tidemark_e2e import TidemarkTestCase, main, send_line, wait_until
+from tidemark_e2e import TidemarkTestCase, main, send_line
 
 
 class SingleInstanceTest(TidemarkTestCase):
     run_name = "single-instance"
 
     def test_second_instance_is_refused_and_the_first_keeps_listening(self):
-        wait_until(lambda: any(l.startswith(b"Hostname: ") for l in self.tidemark.lines()),
-                   what="the listener to be ready")
+        self.tidemark.wait_until_listening()
         second = self.tidemark.start(wait_for_window=False)
 
         box = dict(line.partition("=")[::2]

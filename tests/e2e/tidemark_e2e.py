@@ -152,9 +152,10 @@ class TidemarkRun:
     def visible(self):
         return self.state()["visible"] == "1"
 
-    def wait_for_line(self, predicate, timeout=30, what="a line"):
-        return wait_until(lambda: next((l for l in self.lines() if predicate(l)), None),
-                          timeout=timeout, what=what)
+    def wait_until_listening(self):
+        """Waits for the listener's complete status line."""
+        wait_until(lambda: any(l.endswith(b"wait for contact ....") for l in self.lines()),
+                   what="the listener to be ready")
 
     def wait_for_top_line(self, expected, timeout=30):
         def top_is_expected():
