@@ -14,7 +14,7 @@ thread_local CDialog* t_dialogBeingCreated = nullptr;
 // only after its initialisation, and not at all when the initialisation ends the dialog.
 bool LoadHiddenTemplate(HINSTANCE instance, UINT id, std::vector<unsigned char>& copy)
 {
-    HRSRC resource = ::FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /*RT_DIALOG*/);
+    HRSRC resource = ::FindResourceA(instance, MAKEINTRESOURCEA(id), RT_DIALOG);
     if (resource == nullptr)
         return false;
     HGLOBAL loaded = ::LoadResource(instance, resource);
