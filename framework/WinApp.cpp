@@ -3,7 +3,6 @@
 namespace {
 
 CWinApp* g_app = nullptr;
-bool g_controlContainerEnabled = false;
 
 // The name the framework gives an application that names none: its file name without
 // directory and extension.
@@ -144,10 +143,7 @@ int AfxMessageBox(const char* text, UINT type)
     return ::MessageBoxA(nullptr, text, nullptr, type | MB_ICONEXCLAMATION);
 }
 
-void AfxEnableControlContainer()
-{
-    g_controlContainerEnabled = true;
-}
+void AfxEnableControlContainer() {}
 
 int AfxWinMain(HINSTANCE instance)
 {
@@ -158,9 +154,4 @@ int AfxWinMain(HINSTANCE instance)
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();
-}
-
-bool AfxControlContainerEnabled()
-{
-    return g_controlContainerEnabled;
 }

@@ -67,8 +67,7 @@ int AfxMessageBox(const char* text, UINT type = MB_OK);
 // The command id of the help command.
 constexpr UINT ID_HELP = 0xE146;
 // The framework can host ActiveX controls only where the platform offers them; this
-// layer has none to host, so enabling the hosting is recorded and nothing more.
+// layer hosts none, so enabling the hosting changes nothing.
 void AfxEnableControlContainer();
 // The entry of the program, called from WinMain.
 int AfxWinMain(HINSTANCE instance);
-bool AfxControlContainerEnabled();

@@ -16,7 +16,6 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // Binds this object to an existing window (and unbinds it again).
     bool SubclassWindow(HWND hWnd);

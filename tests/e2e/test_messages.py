@@ -1,7 +1,7 @@
 """Lines from real TCP senders: shown on top with the sender's address, decoded, opened
 in a message box, and cleared."""
 
-from tidemark_e2e import TidemarkTestCase, main, send_line, wait_until
+from tidemark_e2e import ProbeError, TidemarkTestCase, main, send_line, wait_until
 
 
 class MessagesTest(TidemarkTestCase):
@@ -51,7 +51,7 @@ class MessagesTest(TidemarkTestCase):
         try:
             self.tidemark.probe("msgbox", "--timeout-ms", "0")
             return False
-        except Exception:
+        except ProbeError:
             return True
 
 

@@ -18,8 +18,6 @@ from wine_harness import WineSession  # noqa: E402
 
 PORT = 26112
 MAIN_WINDOW_CONTROLS = {1005, 1006, 1009, 1010, 1011, 1015}
-WM_USER = 0x0400
-WM_CLOSE = 0x0010
 WM_SYSCOMMAND = 0x0112
 SC_MINIMIZE = 0xF020
 HIDE_DELAY = 12.0
@@ -107,7 +105,7 @@ class TidemarkRun:
                                   stderr=subprocess.DEVNULL)
         self.processes.append(process)
         if wait_for_window:
-            self.window = self.probe("find", "--timeout-ms", "60000")[0]
+            self.probe("find", "--timeout-ms", "60000")
         return process
 
     def close(self):
