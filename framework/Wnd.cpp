@@ -9,6 +9,15 @@ namespace {
 // The window property that leads from a window handle to its object. A property lives
 // with the window, so no table has to be shared between threads.
 const char kObjectProperty[] = "Tidemark.Framework.CWnd";
+// The procedure ours replaced. It stays with the window when the object is unbound while
+// another procedure was installed on top of ours: ours then remains in that chain and
+// must go on passing messages to it.
+const char kPreviousProcProperty[] = "Tidemark.Framework.PreviousProc";
+
+WNDPROC PreviousProcOf(HWND hWnd)
+{
+    return reinterpret_cast<WNDPROC>(::GetPropA(hWnd, kPreviousProcProperty));
+}
 
 }  // namespace
 
@@ -27,8 +36,12 @@ bool CWnd::SubclassWindow(HWND hWnd)
         return false;
     ::SetPropA(hWnd, kObjectProperty, this);
     m_hWnd = hWnd;
-    m_previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+    // Installed as a Unicode procedure, although the program's own text is ANSI (the system
+    // converts at the boundary). Behind an ANSI one, another process that reads a long list
+    // line with the wide messages, as screen readers do, gets it cut short or crashes us.
+    m_previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
         hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StandardWindowProc)));
+    ::SetPropA(hWnd, kPreviousProcProperty, reinterpret_cast<HANDLE>(m_previousProc));
     return true;
 }
 
@@ -42,8 +55,13 @@ HWND CWnd::UnsubclassWindow()
     HWND hWnd = m_hWnd;
     if (hWnd == nullptr)
         return nullptr;
-    if (m_previousProc != nullptr)
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    // Only a procedure that is still on top can be taken out of the chain; otherwise it
+    // stays there and keeps forwarding to the one it replaced.
+    const auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+    if (current == &CWnd::StandardWindowProc) {
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+        ::RemovePropA(hWnd, kPreviousProcProperty);
+    }
     ::RemovePropA(hWnd, kObjectProperty);
     m_previousProc = nullptr;
     m_hWnd = nullptr;
@@ -79,9 +97,14 @@ const MessageMap* CWnd::GetMessageMap() const
 LRESULT CALLBACK CWnd::StandardWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* window = FromHandlePermanent(hWnd);
-    if (window == nullptr)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    return window->Dispatch(message, wParam, lParam);
+    if (window != nullptr)
+        return window->Dispatch(message, wParam, lParam);
+    if (WNDPROC previous = PreviousProcOf(hWnd)) {
+        if (message == WM_NCDESTROY)
+            ::RemovePropA(hWnd, kPreviousProcProperty);
+        return ::CallWindowProcW(previous, hWnd, message, wParam, lParam);
+    }
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
@@ -134,8 +157,8 @@ LRESULT CWnd::Default()
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_previousProc != nullptr)
-        return ::CallWindowProcA(m_previousProc, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return ::CallWindowProcW(m_previousProc, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
