@@ -37,7 +37,7 @@ file(GLOB PROBE_SOURCES CONFIGURE_DEPENDS tests/support/probe/*.cpp)
 if(PROBE_SOURCES)
   add_executable(probe ${PROBE_SOURCES})
   target_compile_definitions(probe PRIVATE ${TIDEMARK_WIN32_DEFINITIONS})
-  target_link_libraries(probe PRIVATE user32 gdi32 kernel32)
+  target_link_libraries(probe PRIVATE shell32 user32 gdi32 kernel32)
   tidemark_warnings(probe)
 endif()
 

@@ -22,33 +22,38 @@ std::string FormatErrorCode(const char* format, int code)
 
 void MessageListOutput::AddLine(std::string text)
 {
-    TabsToBlanks(text);
-    InsertTopLine(text);
-    PopUp();
+    Change(ListChange::Kind::AddLine, std::move(text));
 }
 
 void MessageListOutput::AppendToTopLine(std::string text)
 {
-    JoinWithTopLine(std::move(text), TextGoes::AfterTopLine);
+    Change(ListChange::Kind::AppendToTopLine, std::move(text));
 }
 
 void MessageListOutput::PrependToTopLine(std::string text)
 {
-    JoinWithTopLine(std::move(text), TextGoes::BeforeTopLine);
+    Change(ListChange::Kind::PrependToTopLine, std::move(text));
 }
 
-// A join reads, deletes and re-inserts the top line as three separate list operations.
-// The user may have emptied the list in between (with "clear list"); the new text then
-// becomes a line of its own rather than being lost.
-void MessageListOutput::JoinWithTopLine(std::string text, TextGoes where)
+void MessageListOutput::Change(ListChange::Kind kind, std::string text)
 {
     TabsToBlanks(text);
+    CarryOut(ListChange{kind, std::move(text)});
+}
+
+// A join reads, deletes and re-inserts the top line. The user may have emptied the list
+// since the line the join belongs to was added (with "clear list"); the new text then
+// becomes a line of its own rather than being lost.
+void MessageListOutput::Apply(const ListChange& change)
+{
     std::string top;
-    if (ReadTopLine(top)) {
-        DeleteTopLine();
-        InsertTopLine(where == TextGoes::AfterTopLine ? top + ' ' + text : text + ' ' + top);
+    if (change.kind == ListChange::Kind::AddLine || !ReadTopLine(top)) {
+        InsertTopLine(change.text);
     } else {
-        InsertTopLine(text);
+        DeleteTopLine();
+        InsertTopLine(change.kind == ListChange::Kind::AppendToTopLine
+                          ? top + ' ' + change.text
+                          : change.text + ' ' + top);
     }
     PopUp();
 }

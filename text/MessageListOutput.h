@@ -12,8 +12,16 @@ public:
     virtual bool ReadTopLine(std::string& line) = 0;
     virtual void DeleteTopLine() = 0;
     virtual void InsertTopLine(const std::string& line) = 0;
-    // Shows the window and restarts its hide timer; callable from any thread.
+    // Shows the window and restarts its hide timer.
     virtual void PopUp() = 0;
+};
+
+// One change of the message list, with its pop-up: a new top line, or a text joined to
+// the top line with one blank. The text's tabs are blanks already.
+struct ListChange {
+    enum class Kind { AddLine, AppendToTopLine, PrependToTopLine };
+    Kind kind;
+    std::string text;
 };
 
 // The operations through which every status, error and message line enters the list.
@@ -28,7 +36,12 @@ public:
     void AddTwoPartLine(std::string a, std::string b);
     void AddThreePartLine(std::string a, std::string b, std::string c);
 
+protected:
+    // Carries a change out whole. A list that lives on another thread overrides this to
+    // hand the change over in one step and to run Apply() there.
+    virtual void CarryOut(const ListChange& change) { Apply(change); }
+    void Apply(const ListChange& change);
+
 private:
-    enum class TextGoes { BeforeTopLine, AfterTopLine };
-    void JoinWithTopLine(std::string text, TextGoes where);
+    void Change(ListChange::Kind kind, std::string text);
 };

@@ -1,5 +1,8 @@
 #include "app/win32/TidemarkDlg.h"
 
+#include <cstring>
+
+#include "app/WindowLayout.h"
 #include "framework/WinApp.h"
 #include "info/win32/VersionInfo.h"
 #include "net/Listener.h"
@@ -8,11 +11,22 @@
 
 namespace {
 
-// Shows the window and restarts the hide timer on the window's own thread: timers
-// belong to the thread of their window, so the listener thread asks with this message.
-constexpr UINT WM_TIDEMARK_POPUP = WM_APP + 1;
+// A list change asked for by the listener thread (lParam: the ListChange). It is sent, so
+// the listener waits until the change is made; the window's thread carries it out, pop-up
+// and hide timer included (timers belong to the thread of their window).
+constexpr UINT WM_TIDEMARK_LIST_CHANGE = WM_APP + 1;
+
+// Under Wine a repaint of the list costs far more than receiving a line. Lines that follow
+// each other within this interval are painted together once it has passed: no reader
+// notices, and a flood of lines costs one repaint per interval instead of one per line.
+constexpr UINT_PTR kListRepaintTimerId = 2;
+constexpr DWORD kListRepaintInterval = 50;
 
 const char kSingleInstanceMutex[] = "TidemarkSoftware";
+
+// The notification-area icon and the message its clicks arrive with.
+constexpr UINT kTrayIconId = IDI_TIDEMARK;
+constexpr UINT WM_TRAY_NOTIFY = WM_USER;
 
 const COLORREF kFrameBlue = 0x00FF0000;
 const COLORREF kFrameRed = 0x000000FF;
@@ -37,18 +51,19 @@ CTidemarkDlg::CTidemarkDlg() : CDialog(IDD_TIDEMARK_DIALOG, nullptr)
 }
 
 // The listener thread works on this object, so it must end before the object does. The
-// exit button stops it in order; this covers every other way the dialog can end.
+// exit button stops it in order; this covers every other way the dialog can end. The
+// window is gone by now, so the thread's last list operations fail at once instead of
+// waiting for this thread.
 CTidemarkDlg::~CTidemarkDlg()
 {
-    if (m_bListenerEnded)
+    if (m_hListenerThread == nullptr)
         return;
-    m_bRun = false;
-    WinsockApi sockets;
-    ReleaseListenSocket(sockets, m_listenSocket);
-    // The window is gone by now, so the thread's last list operations fail at once
-    // instead of waiting for this thread.
-    while (!m_bListenerEnded)
-        ::Sleep(10);
+    if (!m_bListenerEnded) {
+        m_bRun = false;
+        CloseListenSocket();
+        ::WaitForSingleObject(m_hListenerThread, INFINITE);
+    }
+    ::CloseHandle(m_hListenerThread);
 }
 
 const MessageMap* CTidemarkDlg::GetMessageMap() const
@@ -61,13 +76,16 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnCommand<IDC_CLEAR_LIST, BN_CLICKED, &CTidemarkDlg::ClearList>(),
         OnCommand<IDCANCEL, BN_CLICKED, &CTidemarkDlg::OnCancel>(),
         OnCommand<IDOK, BN_CLICKED, &CTidemarkDlg::OnOK>(),
-        // Window behaviour rows go here: WM_CLOSE (OnClose).
+        OnMessage<WM_CLOSE, &CTidemarkDlg::OnClose>(),
         OnMessage<WM_TIMER, &CTidemarkDlg::OnTimer>(),
-        // Window behaviour rows go here: WM_USER (OnTrayNotify), BN_CLICKED of the hide
-        // button (OnHide) and of the exit button (OnExit).
+        OnMessage<WM_TRAY_NOTIFY, &CTidemarkDlg::OnTrayNotify>(),
+        OnCommand<IDC_HIDE, BN_CLICKED, &CTidemarkDlg::OnHide>(),
+        OnCommand<IDC_EXIT, BN_CLICKED, &CTidemarkDlg::OnExit>(),
         // Homepage link row goes here: BN_CLICKED of the homepage link (OnHomepage).
-        // Window behaviour rows go here: WM_WINDOWPOSCHANGED, WM_SIZE, WM_SIZING.
-        OnMessage<WM_TIDEMARK_POPUP, &CTidemarkDlg::OnPopUpRequest>(),
+        OnMessage<WM_WINDOWPOSCHANGED, &CTidemarkDlg::OnWindowPosChanged>(),
+        OnMessage<WM_SIZE, &CTidemarkDlg::OnSize>(),
+        OnMessage<WM_SIZING, &CTidemarkDlg::OnSizing>(),
+        OnMessage<WM_TIDEMARK_LIST_CHANGE, &CTidemarkDlg::OnListChange>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetThisMessageMap(), entries);
     return &map;
@@ -80,7 +98,7 @@ void CTidemarkDlg::DoDataExchange(CDataExchange* dx)
     DDX_Control(dx, IDC_CLEAR_LIST, m_clearButton);
     DDX_Control(dx, IDC_EXIT, m_exitButton);
     DDX_Control(dx, IDC_VERSION_LABEL, m_versionLabel);
-    // The homepage link (control IDC_HOMEPAGE_LINK) is bound here with the about box.
+    DDX_Control(dx, IDC_HOMEPAGE_LINK, m_homepageLink);
     DDX_Control(dx, IDC_HIDE, m_hideButton);
 }
 
@@ -104,7 +122,7 @@ BOOL CTidemarkDlg::OnInitDialog()
 
     m_bExitRequested = false;
 
-    // The notification-area icon is set up here.
+    AddTrayIcon();
     // The homepage link is set up here.
 
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
@@ -137,19 +155,48 @@ BOOL CTidemarkDlg::OnInitDialog()
     return TRUE;
 }
 
+void CTidemarkDlg::AddTrayIcon()
+{
+    // The first version of the record, sized for the platform built for: every shell
+    // knows it, and its tip holds 63 characters and the zero.
+    m_trayIcon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_trayIcon.hIcon = m_hIcon;
+    m_trayIcon.hWnd = m_hWnd;
+    const std::string tip = GetProductName().substr(0, sizeof m_trayIcon.szTip - 1);
+    std::memcpy(m_trayIcon.szTip, tip.c_str(), tip.size() + 1);
+    m_trayIcon.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_trayIcon.uID = kTrayIconId;
+    ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
+}
+
 void CTidemarkDlg::StartListenerThread()
 {
+    // The window counts the thread as running from its creation on: should the dialog end
+    // before the thread's first step, the destructor must still wait for it.
+    m_bListenerEnded = false;
     // Suspended until the run flag is set, so the thread's first look at it sees true.
-    m_pListenerThread = AfxBeginThread(&ListenerThreadProc, this, THREAD_PRIORITY_NORMAL, 0,
-                                       CREATE_SUSPENDED, nullptr);
-    CWinThread* thread = m_pListenerThread;
-    if (thread != nullptr) {
-        m_bRun = true;
-        thread->ResumeThread();
-        AddLine("Socketthread starting ...");
-    } else {
+    CWinThread* thread = AfxBeginThread(&ListenerThreadProc, this, THREAD_PRIORITY_NORMAL, 0,
+                                        CREATE_SUSPENDED, nullptr);
+    if (thread == nullptr) {
+        m_bListenerEnded = true;
         AddLine("Can't starting Socketthread !!");
+        return;
     }
+    ::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(),
+                      &m_hListenerThread, SYNCHRONIZE, FALSE, 0);
+    m_pListenerThread = thread;
+    m_bRun = true;
+    thread->ResumeThread();
+    AddLine("Socketthread starting ...");
+}
+
+// Takes the listening socket away from the listener: a waiting accept fails, and
+// releasing the sockets library makes a waiting recv fail too.
+void CTidemarkDlg::CloseListenSocket()
+{
+    WinsockApi sockets;
+    ReleaseListenSocket(sockets, m_listenSocket);
 }
 
 UINT ListenerThreadProc(LPVOID window)
@@ -171,20 +218,50 @@ void CTidemarkDlg::RunListener()
     AfxEndThread(0);
 }
 
+// Runs on the window's own thread, where every list change is carried out.
 void CTidemarkDlg::PopUp()
 {
-    if (::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
-        SendMessage(WM_TIDEMARK_POPUP);
-        return;
-    }
     ShowWindow(SW_SHOW);
     SetTimer(m_hideTimerId, m_hideTimerElapse);
 }
 
-LRESULT CTidemarkDlg::OnPopUpRequest(WPARAM, LPARAM)
+void CTidemarkDlg::CarryOut(const ListChange& change)
 {
-    PopUp();
+    if (::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
+        SendMessage(WM_TIDEMARK_LIST_CHANGE, 0, reinterpret_cast<LPARAM>(&change));
+        return;
+    }
+    PaceListRepaint();
+    Apply(change);
+}
+
+LRESULT CTidemarkDlg::OnListChange(WPARAM, LPARAM change)
+{
+    CarryOut(*reinterpret_cast<const ListChange*>(change));
     return 0;
+}
+
+// A change after a pause is painted at once; one that follows the last within the
+// interval holds the list's repaint until the interval has passed.
+void CTidemarkDlg::PaceListRepaint()
+{
+    const DWORD now = ::GetTickCount();
+    const bool pause = now - m_lastListChange >= kListRepaintInterval;
+    m_lastListChange = now;
+    if (m_listRepaintHeld || pause)
+        return;
+    m_messageList.SendMessage(WM_SETREDRAW, FALSE);
+    m_listRepaintHeld = true;
+    SetTimer(kListRepaintTimerId, kListRepaintInterval);
+}
+
+void CTidemarkDlg::RepaintHeldList()
+{
+    KillTimer(kListRepaintTimerId);
+    m_listRepaintHeld = false;
+    m_messageList.SendMessage(WM_SETREDRAW, TRUE);
+    ::RedrawWindow(m_messageList.m_hWnd, nullptr, nullptr,
+                   RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void CTidemarkDlg::OnTimer(UINT_PTR id)
@@ -192,8 +269,138 @@ void CTidemarkDlg::OnTimer(UINT_PTR id)
     if (id == m_hideTimerId && !m_bOpenedByUser) {
         ShowWindow(SW_HIDE);
         KillTimer(m_hideTimerId);
+    } else if (id == kListRepaintTimerId) {
+        RepaintHeldList();
     }
     CDialog::OnTimer(id);
+}
+
+LRESULT CTidemarkDlg::OnTrayNotify(WPARAM, LPARAM mouseMessage)
+{
+    if (mouseMessage == WM_LBUTTONDOWN) {
+        ShowWindow(SW_SHOW);
+        m_bOpenedByUser = true;
+    } else if (mouseMessage == WM_RBUTTONDOWN) {
+        ShowWindow(SW_HIDE);
+        m_bOpenedByUser = false;
+    }
+    return 0;
+}
+
+void CTidemarkDlg::OnHide()
+{
+    ShowWindow(SW_HIDE);
+    m_bOpenedByUser = false;
+}
+
+// Enter and Escape never reach the dialog's own keyboard handling, which would press the
+// default button or end the dialog: Enter goes to the focused control as a plain key,
+// Escape hides the window.
+BOOL CTidemarkDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        return FALSE;
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        OnHide();
+        return FALSE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CTidemarkDlg::OnExit()
+{
+    m_bExitRequested = true;
+    SendMessage(WM_CLOSE);
+}
+
+// Closing only hides the window; after "exit" it stops the listener in order and ends
+// the program.
+void CTidemarkDlg::OnClose()
+{
+    if (!m_bExitRequested) {
+        ShowWindow(SW_HIDE);
+        m_bOpenedByUser = false;
+        return;
+    }
+    m_bRun = false;
+    ClearList();
+    CloseListenSocket();
+    WaitForListenerEnd();
+    ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
+    if (m_hMutex != nullptr)
+        ::ReleaseMutex(m_hMutex);
+    CDialog::OnClose();
+}
+
+// Keeps the window answering the list operations the listener thread still makes while it
+// winds down, and sleeps between them until a message comes or the thread is gone.
+void CTidemarkDlg::WaitForListenerEnd()
+{
+    while (!m_bListenerEnded) {
+        while (::PeekMessageA(&m_exitMsg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m_exitMsg);
+            ::DispatchMessageA(&m_exitMsg);
+        }
+        if (m_bListenerEnded || m_hListenerThread == nullptr)
+            break;
+        ::MsgWaitForMultipleObjectsEx(1, &m_hListenerThread, INFINITE, QS_ALLINPUT,
+                                      MWMO_INPUTAVAILABLE);
+    }
+}
+
+// Every change of position, size, order or visibility puts the window back on top.
+void CTidemarkDlg::OnWindowPosChanged(WINDOWPOS* position)
+{
+    CDialog::OnWindowPosChanged(position);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+namespace {
+
+PixelSize ClientSizeOf(const CWnd& control)
+{
+    RECT rect;
+    control.GetClientRect(&rect);
+    return PixelSize{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Place(const CWnd& control, const PixelRect& rect)
+{
+    control.MoveWindow(rect.x, rect.y, rect.width, rect.height, TRUE);
+}
+
+}  // namespace
+
+void CTidemarkDlg::OnSize(UINT type, int width, int height)
+{
+    CDialog::OnSize(type, width, height);
+    // WM_SIZE also arrives while the window is created, before the controls are bound.
+    if (m_messageList.m_hWnd == nullptr)
+        return;
+    RECT client;
+    GetClientRect(&client);
+    const BottomRowSizes sizes{ClientSizeOf(m_clearButton), ClientSizeOf(m_exitButton),
+                               ClientSizeOf(m_versionLabel), ClientSizeOf(m_homepageLink),
+                               ClientSizeOf(m_hideButton)};
+    const MainWindowLayout layout =
+        LayOutMainWindow(PixelSize{client.right - client.left, client.bottom - client.top}, sizes);
+    Place(m_messageList, layout.messageList);
+    Place(m_clearButton, layout.clearButton);
+    Place(m_exitButton, layout.exitButton);
+    Place(m_versionLabel, layout.versionLabel);
+    Place(m_homepageLink, layout.homepageLink);
+    Place(m_hideButton, layout.hideButton);
+    m_minTrackSize = SIZE{layout.minTrackSize.width, layout.minTrackSize.height};
+    Invalidate(TRUE);
+}
+
+void CTidemarkDlg::OnSizing(UINT edge, RECT* rect)
+{
+    CDialog::OnSizing(edge, rect);
+    DragRect dragged{rect->left, rect->top, rect->right, rect->bottom};
+    KeepMinimumSize(dragged, PixelSize{m_minTrackSize.cx, m_minTrackSize.cy});
+    rect->right = dragged.right;
+    rect->bottom = dragged.bottom;
 }
 
 void CTidemarkDlg::OnSysCommand(UINT id, LPARAM parameter)
@@ -256,10 +463,15 @@ void CTidemarkDlg::OnSelChangeMessageList()
     m_bOpenedByUser = false;
 }
 
+// One line at a time from the top, painted once at the end: a list of many thousand lines
+// empties in a moment.
 void CTidemarkDlg::ClearList()
 {
+    m_messageList.SendMessage(WM_SETREDRAW, FALSE);
     while (m_messageList.GetCount() > 0)
         m_messageList.DeleteString(0);
+    m_messageList.SendMessage(WM_SETREDRAW, TRUE);
+    m_messageList.Invalidate(TRUE);
 }
 
 bool CTidemarkDlg::ReadTopLine(std::string& line)

@@ -35,15 +35,32 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSelChangeMessageList();
     void OnTimer(UINT_PTR id);
-    LRESULT OnPopUpRequest(WPARAM, LPARAM);
+    LRESULT OnListChange(WPARAM, LPARAM change);
 
+    LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    void OnHide();
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnExit();
+    void OnClose();
+    void OnWindowPosChanged(WINDOWPOS* position);
+    void OnSize(UINT type, int width, int height);
+    void OnSizing(UINT edge, RECT* rect);
+
+    // The list lives on the window's thread: a change asked for by the listener thread is
+    // carried out there, whole, in one sent message.
+    void CarryOut(const ListChange& change) override;
     // The top of the message list, for the list operations.
     bool ReadTopLine(std::string& line) override;
     void DeleteTopLine() override;
     void InsertTopLine(const std::string& line) override;
 
 private:
+    void AddTrayIcon();
     void StartListenerThread();
+    void CloseListenSocket();
+    void WaitForListenerEnd();
+    void PaceListRepaint();
+    void RepaintHeldList();
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
@@ -51,6 +68,9 @@ private:
     HANDLE m_hMutex = nullptr;
     NOTIFYICONDATAA m_trayIcon{};
     std::atomic<CWinThread*> m_pListenerThread{nullptr};
+    // The listener thread's own handle, kept by the window: the thread object deletes
+    // itself, and its handle with it, when the thread ends.
+    HANDLE m_hListenerThread = nullptr;
     std::atomic<bool> m_bRun{false};
     std::atomic<bool> m_bListenerEnded{true};
     bool m_bExitRequested = false;
@@ -67,6 +87,10 @@ private:
     CStatic m_versionLabel;
     CButton m_hideButton;
     CListBox m_messageList;
+
+    // While lines arrive in quick succession, the list repaints at a reader's pace.
+    bool m_listRepaintHeld = false;
+    DWORD m_lastListChange = 0;
 };
 
 UINT ListenerThreadProc(LPVOID window);

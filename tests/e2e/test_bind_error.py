@@ -2,6 +2,7 @@
 while the window stays open."""
 
 import socket
+import time
 
 from tidemark_e2e import PORT, TidemarkTestCase, main, wait_until
 
@@ -48,8 +49,13 @@ class BindErrorTest(TidemarkTestCase):
         self.assertTrue(lines[1].startswith(b"Hostname: "), lines[1])
         self.assertTrue(lines[1].endswith(b", socket ok"), lines[1])
         self.assertEqual(lines[2], b"Socketthread starting ...")
-        # The program goes on without a listener: the window is still there.
+        # The program goes on without a listener: the window is still there, and "exit"
+        # ends it at once.
         self.tidemark.probe("find", "--timeout-ms", "1000")
+        self.tidemark.probe("click", "1010")
+        clicked = time.monotonic()
+        self.assertEqual(self.tidemark.processes[0].wait(timeout=30), 0)
+        self.assertLess(time.monotonic() - clicked, 1.0)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 #include "ProbeText.h"
 #include "ProbeWindows.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 
 namespace probe {
@@ -376,6 +378,51 @@ int FindWindowByTitle(const Arguments& args) {
         }))
         return NotFound("window");
     for (HWND window : windows) PrintLine(FormatHandle(window));
+    return kExitOk;
+}
+
+bool ParseArguments(const Arguments& args, long long* values, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (!ParseArgument(args, i, &values[i])) return false;
+    return true;
+}
+
+int Move(const Arguments& args) {
+    long long v[4] = {};
+    if (!ParseArguments(args, v, 4)) return Fail("usage: move X Y WIDTH HEIGHT");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    if (!MoveWindow(window, static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                    static_cast<int>(v[3]), TRUE))
+        return Fail("MoveWindow failed");
+    return kExitOk;
+}
+
+int Sizing(const Arguments& args) {
+    long long v[5] = {};
+    if (!ParseArguments(args, v, 5)) return Fail("usage: sizing EDGE L T R B");
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    // The system carries the rectangle across processes and back for this message.
+    RECT rect{static_cast<LONG>(v[1]), static_cast<LONG>(v[2]), static_cast<LONG>(v[3]),
+              static_cast<LONG>(v[4])};
+    LRESULT result = 0;
+    if (!SendW(window, WM_SIZING, static_cast<WPARAM>(v[0]), reinterpret_cast<LPARAM>(&rect),
+               &result))
+        return Fail("SendMessage failed");
+    std::printf("%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return kExitOk;
+}
+
+int TrayIcon(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    // Changing nothing of an icon succeeds only while the shell has that icon.
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = kTrayIconId;
+    PrintLine(Shell_NotifyIconA(NIM_MODIFY, &icon) ? "1" : "0");
     return kExitOk;
 }
 

@@ -34,5 +34,8 @@ int Select(const Arguments& args);
 int MessageBoxInfo(const Arguments& args);
 int MessageBoxClose(const Arguments& args);
 int FindWindowByTitle(const Arguments& args);
+int Move(const Arguments& args);
+int Sizing(const Arguments& args);
+int TrayIcon(const Arguments& args);
 
 }  // namespace probe

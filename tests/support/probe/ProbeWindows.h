@@ -13,6 +13,8 @@ namespace probe {
 // The control id of the main window's message list; a dialog with this child and the
 // title "Tidemark" is the main window (message boxes carry the same title).
 constexpr int kMessageListId = 1005;
+// The id of the main window's notification-area icon.
+constexpr UINT kTrayIconId = 128;
 
 // Message boxes show their text in a static control with this id.
 constexpr int kMessageBoxTextId = 0xFFFF;

@@ -16,6 +16,10 @@
 //   probe msgbox-close [--timeout-ms N]  press its OK (or Cancel) button
 //   probe findwin TITLE [--timeout-ms N]  handles of the visible top-level windows
 //                                   with that title
+//   probe move X Y WIDTH HEIGHT     move and size the window, as a drag would
+//   probe sizing EDGE L T R B       a border drag to that rectangle (WM_SIZING): print the
+//                                   rectangle the window agreed to
+//   probe tray                      1 when the window has its notification-area icon, else 0
 //
 // --window HANDLE makes state, lines, count, click, key, post, send and select act on
 // another window (for example the about box found with findwin). Numbers are decimal,
@@ -57,6 +61,9 @@ const Command kCommands[] = {
     {"msgbox", probe::MessageBoxInfo},
     {"msgbox-close", probe::MessageBoxClose},
     {"findwin", probe::FindWindowByTitle},
+    {"move", probe::Move},
+    {"sizing", probe::Sizing},
+    {"tray", probe::TrayIcon},
 };
 
 int Usage() {
