@@ -1,5 +1,8 @@
 #include "net/LineReader.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 bool IsLineEnd(char byte)
@@ -7,29 +10,53 @@ bool IsLineEnd(char byte)
     return byte == '\r' || byte == '\n' || byte == '\0';
 }
 
+// How many of the peeked bytes to take: up to and including the first line end, or all.
+int BytesToTake(const char* peeked, int count)
+{
+    const char* end = std::find_if(peeked, peeked + count, IsLineEnd);
+    return end == peeked + count ? count : static_cast<int>(end - peeked) + 1;
+}
+
 }  // namespace
 
 LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
                      const std::atomic<bool>& run, std::string& line)
 {
+    std::vector<char> buffer(kMaxLineLength);
     int count = 0;
     while (count < kMaxLineLength) {
+        const int allowed = kMaxLineLength - count;
         if (!run) {
             return LineReadEnd::Stopped;
         }
-        char byte = 0;
-        const int received = sockets.recv(connection, &byte, 1, 0);
-        if (received < 0) {  // SOCKET_ERROR
+        const int peeked = sockets.recv(connection, buffer.data(), allowed, kMsgPeek);
+        if (peeked < 0) {  // SOCKET_ERROR
+            return LineReadEnd::ReceiveError;
+        }
+        if (peeked == 0) {
+            return LineReadEnd::SenderClosed;
+        }
+        const int wanted = BytesToTake(buffer.data(), std::min(peeked, allowed));
+
+        if (!run) {
+            return LineReadEnd::Stopped;
+        }
+        // The plain recv may hand over fewer bytes than were peeked; only what it hands
+        // over counts, byte by byte, as if each had come in a call of its own.
+        const int received = sockets.recv(connection, buffer.data(), wanted, 0);
+        if (received < 0) {
             return LineReadEnd::ReceiveError;
         }
         if (received == 0) {
             return LineReadEnd::SenderClosed;
         }
-        if (IsLineEnd(byte)) {
-            return LineReadEnd::LineEnd;
+        for (int i = 0; i < std::min(received, wanted); ++i) {
+            if (IsLineEnd(buffer[static_cast<std::size_t>(i)])) {
+                return LineReadEnd::LineEnd;
+            }
+            line += buffer[static_cast<std::size_t>(i)];
+            ++count;
         }
-        line += byte;
-        ++count;
     }
     return LineReadEnd::Full;
 }

@@ -17,8 +17,12 @@ enum class LineReadEnd {
     Stopped,       // the run flag was found cleared before a recv
 };
 
-// Reads one line from a connection, one byte per recv, appending to `line`. One byte at
-// a time so that nothing after the line end is ever taken from the connection. The run
-// flag is tested before every recv, so that a stop request is seen between bytes.
+// Reads one line from a connection, appending to `line`. Each round waits for data with a
+// peeking recv of at most the bytes the line may still take, then takes with a plain recv
+// exactly the bytes up to and including the first line end, or all the peeked bytes when
+// there is none. So a line costs two calls, and nothing after its line end (or after its
+// last storable byte) ever leaves the connection: the sender's close looks as it would
+// with one byte per recv. The run flag is tested before every recv, so that a stop
+// request is seen between calls.
 LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
                      const std::atomic<bool>& run, std::string& line);

@@ -17,6 +17,8 @@ constexpr int kAfInet = 2;
 constexpr int kSockStream = 1;
 constexpr int kIpprotoTcp = 6;
 constexpr int kSdSend = 1;
+// recv flag: hand over the waiting bytes but leave them in the connection.
+constexpr int kMsgPeek = 2;
 
 // The 16-byte IPv4 socket address; port and address in network byte order.
 struct SocketAddressIn {

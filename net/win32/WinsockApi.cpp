@@ -7,6 +7,7 @@
 static_assert(sizeof(SOCKET) == sizeof(SocketHandle), "a socket handle fits the seam's handle");
 static_assert(sizeof(sockaddr_in) == sizeof(SocketAddressIn), "both IPv4 addresses are 16 bytes");
 static_assert(INVALID_SOCKET == kInvalidSocket, "the same invalid handle on both sides");
+static_assert(MSG_PEEK == kMsgPeek, "recv flags pass through unchanged");
 
 namespace {
 

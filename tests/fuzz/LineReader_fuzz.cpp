@@ -1,16 +1,19 @@
-// Arbitrary sender bytes through the line reader, one byte per recv. The first input byte
-// is not sent but steers the connection: bit 0 makes the end of the bytes a receive error
-// instead of the sender closing; the other bits, when not zero, are the number of recv
-// calls after which the run flag is cleared. Beyond "no crash": at most 8096 bytes are
+// Arbitrary sender bytes through the line reader. The first two input bytes are not sent
+// but steer the connection: in the first, bit 0 makes the end of the bytes a receive error
+// instead of the sender closing, and the other bits, when not zero, are the number of recv
+// calls after which the run flag is cleared; the second, when not zero, is the size of the
+// segments in which the bytes arrive. Beyond "no crash": at most 8096 bytes are
 // stored, the line holds no line-end byte, it is exactly what was sent up to where reading
 // stopped, and nothing is read after the line end, the 8096th byte or a stop.
 #include "net/LineReader.h"
 #include "tests/host/support/FailingSocketApi.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -18,8 +21,9 @@ namespace {
 // Only recv is used by the line reader; everything else fails.
 class BytesSocketApi : public FailingSocketApi {
 public:
-    BytesSocketApi(const std::string& bytes, bool endWithError, std::size_t stopAfter, std::atomic<bool>& run)
-        : m_bytes(bytes), m_endWithError(endWithError), m_stopAfter(stopAfter), m_run(run)
+    BytesSocketApi(const std::string& bytes, bool endWithError, std::size_t stopAfter, std::size_t segment,
+                   std::atomic<bool>& run)
+        : m_bytes(bytes), m_endWithError(endWithError), m_stopAfter(stopAfter), m_segment(segment), m_run(run)
     {
     }
 
@@ -28,17 +32,25 @@ public:
 
     int recv(SocketHandle, char* buffer, int length, int flags) override
     {
-        if (length != 1 || flags != 0 || !m_run) {
-            std::abort();  // one byte at a time, and never once the run flag is cleared
+        if (length < 1 || length > kMaxLineLength || (flags != 0 && flags != kMsgPeek) || !m_run) {
+            std::abort();  // never more than a line may hold, and never once the run flag is cleared
         }
         if (++calls == m_stopAfter) {
             m_run = false;
         }
-        if (taken == m_bytes.size()) {
+        // A recv that finds nothing waiting lets the next segment arrive.
+        if (m_arrived == taken) {
+            m_arrived = m_segment == 0 ? m_bytes.size() : std::min(m_bytes.size(), m_arrived + m_segment);
+        }
+        const std::size_t count = std::min(m_arrived - taken, static_cast<std::size_t>(length));
+        if (count == 0) {
             return m_endWithError ? kSocketError : 0;
         }
-        buffer[0] = m_bytes[taken++];
-        return 1;
+        std::memcpy(buffer, m_bytes.data() + taken, count);
+        if (flags == 0) {
+            taken += count;
+        }
+        return static_cast<int>(count);
     }
 
     int WSAGetLastError() override { return 10054; }
@@ -47,6 +59,8 @@ private:
     const std::string& m_bytes;
     bool m_endWithError;
     std::size_t m_stopAfter;
+    std::size_t m_segment;
+    std::size_t m_arrived = 0;
     std::atomic<bool>& m_run;
 };
 
@@ -66,15 +80,15 @@ void Check(bool holds)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0) {
+    if (size < 2) {
         return 0;
     }
     const bool endWithError = (data[0] & 1) != 0;
     const std::size_t stopAfter = data[0] >> 1;
-    const std::string sent(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string sent(reinterpret_cast<const char*>(data) + 2, size - 2);
 
     std::atomic<bool> run{true};
-    BytesSocketApi sockets(sent, endWithError, stopAfter, run);
+    BytesSocketApi sockets(sent, endWithError, stopAfter, data[1], run);
     std::string line;
     const LineReadEnd end = ReadLine(sockets, 1, run, line);
 

@@ -251,9 +251,13 @@ SocketHandle PosixSocketApi::accept(SocketHandle s, SocketAddressIn* peer, int* 
 
 int PosixSocketApi::recv(SocketHandle s, char* buffer, int length, int flags)
 {
+    if ((flags & ~kMsgPeek) != 0) {
+        return FailWith(10045);  // WSAEOPNOTSUPP: no other flag is modelled
+    }
+    const int nativeFlags = (flags & kMsgPeek) != 0 ? MSG_PEEK : 0;
     ssize_t received;
     do {
-        received = ::recv(ToFd(s), buffer, static_cast<std::size_t>(length), flags);
+        received = ::recv(ToFd(s), buffer, static_cast<std::size_t>(length), nativeFlags);
     } while (received < 0 && errno == EINTR);
     return received < 0 ? FailFromErrno() : static_cast<int>(received);
 }

@@ -68,12 +68,13 @@ void ScriptedSocketApi::FailRecv(std::intmax_t result, int error)
 
 void ScriptedSocketApi::Send(const std::string& bytes)
 {
-    for (char byte : bytes) {
-        Outcome outcome;
-        outcome.result = 1;
-        outcome.byte = byte;
-        ScriptRecv(outcome);
+    if (bytes.empty()) {
+        return;
     }
+    Outcome outcome;
+    outcome.result = static_cast<std::intmax_t>(bytes.size());
+    outcome.bytes = bytes;
+    ScriptRecv(outcome);
 }
 
 std::vector<std::string> ScriptedSocketApi::Calls() const
@@ -100,7 +101,7 @@ bool ScriptedSocketApi::Next(const std::string& call, const std::string& argumen
 }
 
 bool ScriptedSocketApi::Next(const std::string& call, const std::string& arguments, const std::string& queue,
-                             Outcome& outcome)
+                             Outcome& outcome, const std::function<bool(Outcome&)>& keep)
 {
     if (onEveryCall) {
         onEveryCall();
@@ -112,8 +113,10 @@ bool ScriptedSocketApi::Next(const std::string& call, const std::string& argumen
         if (outcomes.empty()) {
             return false;
         }
-        outcome = std::move(outcomes.front());
-        outcomes.pop_front();
+        outcome = outcomes.front();
+        if (!keep || !keep(outcomes.front())) {
+            outcomes.pop_front();
+        }
     }
     if (outcome.action) {
         outcome.action();
@@ -249,14 +252,30 @@ SocketHandle ScriptedSocketApi::accept(SocketHandle s, SocketAddressIn* peer, in
 
 int ScriptedSocketApi::recv(SocketHandle s, char* buffer, int length, int flags)
 {
+    const std::size_t wanted = length > 0 ? static_cast<std::size_t>(length) : 0;
+    const bool peek = (flags & kMsgPeek) != 0;
+    // A segment stays queued when peeked, and keeps what a plain recv leaves of it; its
+    // action runs only the first time it is met.
+    const auto keep = [&](Outcome& front) {
+        if (front.result <= 0 || (!peek && front.bytes.size() <= wanted)) {
+            return false;
+        }
+        front.action = nullptr;
+        if (!peek) {
+            front.bytes.erase(0, wanted);
+            front.result = static_cast<std::intmax_t>(front.bytes.size());
+        }
+        return true;
+    };
     Outcome outcome;
     if (!Next("recv", Join({Handle(s), std::to_string(length), std::to_string(flags)}), "recv:" + Handle(s),
-              outcome)) {
+              outcome, keep)) {
         return 0;
     }
-    if (outcome.result > 0 && length > 0) {
-        buffer[0] = outcome.byte;
-        return 1;
+    if (outcome.result > 0) {
+        const std::size_t count = std::min(wanted, outcome.bytes.size());
+        std::memcpy(buffer, outcome.bytes.data(), count);
+        return static_cast<int>(count);
     }
     return static_cast<int>(outcome.result);
 }

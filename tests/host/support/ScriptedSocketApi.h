@@ -19,7 +19,8 @@
 // Unscripted behaviour: the host "scripted-host" with the address 127.0.0.1; socket
 // gives 100. Connect() scripts the next accept to give a new connection (200, 201, ...)
 // from the peer 127.0.0.1; recv on a connection plays what ScriptRecv and Send queued for
-// it (Send: one byte per call), then returns 0 (the sender closed).
+// it, then returns 0 (the sender closed). Bytes arrive as the segments Send queued: a recv
+// hands over at most the rest of the front segment; a peeking recv leaves it queued.
 // When accept has no outcome left it plays an exit: it clears the run flag given to
 // StopAtLastAccept, if any, and fails as a closed listening socket does.
 class ScriptedSocketApi : public SocketApi {
@@ -28,7 +29,7 @@ public:
         std::intmax_t result = 0;
         int error = 0;
         std::function<void()> action;
-        char byte = 0;  // what a successful recv delivers
+        std::string bytes;  // what a successful recv delivers
     };
 
     ScriptedSocketApi();
@@ -39,7 +40,7 @@ public:
     SocketHandle Connect();
     void ScriptRecv(Outcome outcome);
     void FailRecv(std::intmax_t result, int error);
-    // Queues bytes for recv on the last connection, one per call.
+    // Queues bytes for recv on the last connection, as one segment.
     void Send(const std::string& bytes);
     void StopAtLastAccept(std::atomic<bool>* run) { m_run = run; }
 
@@ -75,7 +76,10 @@ public:
 private:
     // Records the call and takes its next outcome; false when none is scripted.
     bool Next(const std::string& call, const std::string& arguments, Outcome& outcome);
-    bool Next(const std::string& call, const std::string& arguments, const std::string& queue, Outcome& outcome);
+    // `keep`, when given, may shorten the front outcome to what stays queued (true) after
+    // the call has taken its copy; otherwise the outcome is used up.
+    bool Next(const std::string& call, const std::string& arguments, const std::string& queue, Outcome& outcome,
+              const std::function<bool(Outcome&)>& keep = nullptr);
 
     mutable std::mutex m_mutex;
     std::vector<std::string> m_calls;
