@@ -39,17 +39,26 @@ int CListBox::DeleteString(UINT index) const
     return static_cast<int>(SendMessage(LB_DELETESTRING, index));
 }
 
+// Read in the wide form and converted here. Under Wine, the system's conversion of this
+// message for a Unicode window procedure copies through a fixed buffer of 512 characters,
+// so a longer line would overrun it.
 bool CListBox::GetText(int index, std::string& text) const
 {
-    const LRESULT length = SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    const LRESULT length = ::SendMessageW(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR || length < 0)
         return false;
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT copied = SendMessage(LB_GETTEXT, static_cast<WPARAM>(index),
-                                       reinterpret_cast<LPARAM>(buffer.data()));
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = ::SendMessageW(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(index),
+                                          reinterpret_cast<LPARAM>(wide.data()));
     if (copied == LB_ERR || copied < 0)
         return false;
-    text.assign(buffer.data(), static_cast<std::size_t>(copied));
+    const int wideLength = static_cast<int>(copied);
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0,
+                                            nullptr, nullptr);
+    text.assign(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &text[0], bytes, nullptr,
+                              nullptr);
     return true;
 }
 

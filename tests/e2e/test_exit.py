@@ -1,6 +1,6 @@
 """Only "exit" ends Tidemark, and at once: also while a sender is connected and silent and
 while lines keep arriving. The port is free for a new instance right after. Before that,
-another program reads an 8,096-byte line of the list whole and the program lives on."""
+another program and the program itself read an 8,096-byte line of the list whole."""
 
 import threading
 import time
@@ -26,7 +26,11 @@ class ExitTest(TidemarkTestCase):
         self.tidemark.wait_until_listening()
         long_line = bytes(range(0x20, 0x7F)) * 85 + b"\xfc" * 21
         send_line(long_line + b"\n")
-        self.tidemark.wait_for_top_line(long_line + b" <- 127.0.0.1")
+        shown = long_line + b" <- 127.0.0.1"
+        self.tidemark.wait_for_top_line(shown)
+        self.tidemark.probe("select", "0")  # the program reads the line itself, too
+        self.assertIn("text=" + shown.hex(), self.tidemark.probe("msgbox"))
+        self.tidemark.probe("msgbox-close")
         self.assertIsNone(process.poll(), "reading a long line ended the program")
 
         self.assertEqual(self.tidemark.probe("tray"), ["1"])
