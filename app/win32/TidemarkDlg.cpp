@@ -1,6 +1,8 @@
 #include "app/win32/TidemarkDlg.h"
 
 #include "framework/WinApp.h"
+#include "info/win32/AboutDlg.h"
+#include "info/win32/HomepageLink.h"
 #include "info/win32/VersionInfo.h"
 #include "net/Listener.h"
 #include "net/win32/WinsockApi.h"
@@ -24,6 +26,19 @@ void FillStrip(HDC dc, int x, int y, int width, int height, COLORREF colour)
     HBRUSH brush = ::CreateSolidBrush(colour);
     ::FillRect(dc, &strip, brush);
     ::DeleteObject(brush);
+}
+
+// The system menu's entry for the about box, below a separator; a window without a
+// system menu, or a program without the entry's text, gets neither.
+void AppendAboutBoxEntry(HMENU systemMenu)
+{
+    if (systemMenu == nullptr)
+        return;
+    char text[256] = {};
+    if (::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, text, sizeof text) <= 0)
+        return;
+    ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
 }  // namespace
@@ -65,7 +80,7 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_TIMER, &CTidemarkDlg::OnTimer>(),
         // Window behaviour rows go here: WM_USER (OnTrayNotify), BN_CLICKED of the hide
         // button (OnHide) and of the exit button (OnExit).
-        // Homepage link row goes here: BN_CLICKED of the homepage link (OnHomepage).
+        OnCommand<IDC_HOMEPAGE_LINK, BN_CLICKED, &CTidemarkDlg::OnHomepage>(),
         // Window behaviour rows go here: WM_WINDOWPOSCHANGED, WM_SIZE, WM_SIZING.
         OnMessage<WM_TIDEMARK_POPUP, &CTidemarkDlg::OnPopUpRequest>(),
     };
@@ -80,7 +95,7 @@ void CTidemarkDlg::DoDataExchange(CDataExchange* dx)
     DDX_Control(dx, IDC_CLEAR_LIST, m_clearButton);
     DDX_Control(dx, IDC_EXIT, m_exitButton);
     DDX_Control(dx, IDC_VERSION_LABEL, m_versionLabel);
-    // The homepage link (control IDC_HOMEPAGE_LINK) is bound here with the about box.
+    DDX_Control(dx, IDC_HOMEPAGE_LINK, m_homepageLink);
     DDX_Control(dx, IDC_HIDE, m_hideButton);
 }
 
@@ -88,7 +103,7 @@ BOOL CTidemarkDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The about-box entry of the system menu goes here.
+    AppendAboutBoxEntry(GetSystemMenu(FALSE));
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -105,7 +120,7 @@ BOOL CTidemarkDlg::OnInitDialog()
     m_bExitRequested = false;
 
     // The notification-area icon is set up here.
-    // The homepage link is set up here.
+    SetUpHomepageLink(m_homepageLink, m_hLinkCursor);
 
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
 
@@ -199,7 +214,8 @@ void CTidemarkDlg::OnTimer(UINT_PTR id)
 void CTidemarkDlg::OnSysCommand(UINT id, LPARAM parameter)
 {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        // The about box opens here.
+        CAboutDlg about;
+        about.DoModal();
     } else if (id == SC_MINIMIZE) {
         // The window is never minimised: it hides.
         m_bOpenedByUser = false;
@@ -207,6 +223,11 @@ void CTidemarkDlg::OnSysCommand(UINT id, LPARAM parameter)
     } else {
         CDialog::OnSysCommand(id, parameter);
     }
+}
+
+void CTidemarkDlg::OnHomepage()
+{
+    OpenHomepage(m_hWnd);
 }
 
 void CTidemarkDlg::OnPaint()

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/win32/HButton.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/WinThread.h"
@@ -35,6 +36,7 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSelChangeMessageList();
     void OnTimer(UINT_PTR id);
+    void OnHomepage();
     LRESULT OnPopUpRequest(WPARAM, LPARAM);
 
     // The top of the message list, for the list operations.
@@ -47,7 +49,7 @@ private:
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
-    CButton m_homepageLink;  // becomes the hyperlink button together with the about box
+    CHButton m_homepageLink;
     HANDLE m_hMutex = nullptr;
     NOTIFYICONDATAA m_trayIcon{};
     std::atomic<CWinThread*> m_pListenerThread{nullptr};
