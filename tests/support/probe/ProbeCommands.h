@@ -34,5 +34,6 @@ int Select(const Arguments& args);
 int MessageBoxInfo(const Arguments& args);
 int MessageBoxClose(const Arguments& args);
 int FindWindowByTitle(const Arguments& args);
+int Record(const Arguments& args);
 
 }  // namespace probe

@@ -16,6 +16,7 @@
 //   probe msgbox-close [--timeout-ms N]  press its OK (or Cancel) button
 //   probe findwin TITLE [--timeout-ms N]  handles of the visible top-level windows
 //                                   with that title
+//   probe record FILE ARG...        append each ARG to FILE as a line (as a URL handler)
 //
 // --window HANDLE makes state, lines, count, click, key, post, send and select act on
 // another window (for example the about box found with findwin). Numbers are decimal,
@@ -57,6 +58,7 @@ const Command kCommands[] = {
     {"msgbox", probe::MessageBoxInfo},
     {"msgbox-close", probe::MessageBoxClose},
     {"findwin", probe::FindWindowByTitle},
+    {"record", probe::Record},
 };
 
 int Usage() {
