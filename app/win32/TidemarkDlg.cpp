@@ -4,6 +4,8 @@
 
 #include "app/WindowLayout.h"
 #include "framework/WinApp.h"
+#include "info/win32/AboutDlg.h"
+#include "info/win32/HomepageLink.h"
 #include "info/win32/VersionInfo.h"
 #include "net/Listener.h"
 #include "net/win32/WinsockApi.h"
@@ -38,6 +40,19 @@ void FillStrip(HDC dc, int x, int y, int width, int height, COLORREF colour)
     HBRUSH brush = ::CreateSolidBrush(colour);
     ::FillRect(dc, &strip, brush);
     ::DeleteObject(brush);
+}
+
+// The system menu's entry for the about box, below a separator; a window without a
+// system menu, or a program without the entry's text, gets neither.
+void AppendAboutBoxEntry(HMENU systemMenu)
+{
+    if (systemMenu == nullptr)
+        return;
+    char text[256] = {};
+    if (::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, text, sizeof text) <= 0)
+        return;
+    ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
 }  // namespace
@@ -81,7 +96,7 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_TRAY_NOTIFY, &CTidemarkDlg::OnTrayNotify>(),
         OnCommand<IDC_HIDE, BN_CLICKED, &CTidemarkDlg::OnHide>(),
         OnCommand<IDC_EXIT, BN_CLICKED, &CTidemarkDlg::OnExit>(),
-        // Homepage link row goes here: BN_CLICKED of the homepage link (OnHomepage).
+        OnCommand<IDC_HOMEPAGE_LINK, BN_CLICKED, &CTidemarkDlg::OnHomepage>(),
         OnMessage<WM_WINDOWPOSCHANGED, &CTidemarkDlg::OnWindowPosChanged>(),
         OnMessage<WM_SIZE, &CTidemarkDlg::OnSize>(),
         OnMessage<WM_SIZING, &CTidemarkDlg::OnSizing>(),
@@ -106,7 +121,7 @@ BOOL CTidemarkDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The about-box entry of the system menu goes here.
+    AppendAboutBoxEntry(GetSystemMenu(FALSE));
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -123,7 +138,7 @@ BOOL CTidemarkDlg::OnInitDialog()
     m_bExitRequested = false;
 
     AddTrayIcon();
-    // The homepage link is set up here.
+    SetUpHomepageLink(m_homepageLink, m_hLinkCursor);
 
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
 
@@ -406,7 +421,8 @@ void CTidemarkDlg::OnSizing(UINT edge, RECT* rect)
 void CTidemarkDlg::OnSysCommand(UINT id, LPARAM parameter)
 {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        // The about box opens here.
+        CAboutDlg about;
+        about.DoModal();
     } else if (id == SC_MINIMIZE) {
         // The window is never minimised: it hides.
         m_bOpenedByUser = false;
@@ -414,6 +430,11 @@ void CTidemarkDlg::OnSysCommand(UINT id, LPARAM parameter)
     } else {
         CDialog::OnSysCommand(id, parameter);
     }
+}
+
+void CTidemarkDlg::OnHomepage()
+{
+    OpenHomepage(m_hWnd);
 }
 
 void CTidemarkDlg::OnPaint()

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/win32/HButton.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/WinThread.h"
@@ -36,6 +37,7 @@ protected:
     void OnSelChangeMessageList();
     void OnTimer(UINT_PTR id);
     LRESULT OnListChange(WPARAM, LPARAM change);
+    void OnHomepage();
 
     LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
     void OnHide();
@@ -64,7 +66,7 @@ private:
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
-    CButton m_homepageLink;  // becomes the hyperlink button together with the about box
+    CHButton m_homepageLink;
     HANDLE m_hMutex = nullptr;
     NOTIFYICONDATAA m_trayIcon{};
     std::atomic<CWinThread*> m_pListenerThread{nullptr};

@@ -133,11 +133,11 @@ class TidemarkRun:
         """The message list, top first, as Windows-1252 bytes."""
         return [bytes.fromhex(line.strip()) for line in self.probe("lines")]
 
-    def state(self):
+    def state(self, window=None):
         """The window's state: plain keys, and per control id its class, visibility,
         rectangle ("control"), styles ("cstyle") and text as bytes ("text")."""
         state = {"control": {}, "cstyle": {}, "text": {}}
-        for line in self.probe("state"):
+        for line in self.probe("state", *(["--window", window] if window else [])):
             key, _, value = line.partition("=")
             if key in state:
                 control_id, _, rest = value.partition(",")

@@ -37,5 +37,6 @@ int FindWindowByTitle(const Arguments& args);
 int Move(const Arguments& args);
 int Sizing(const Arguments& args);
 int TrayIcon(const Arguments& args);
+int Record(const Arguments& args);
 
 }  // namespace probe

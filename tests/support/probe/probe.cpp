@@ -20,6 +20,7 @@
 //   probe sizing EDGE L T R B       a border drag to that rectangle (WM_SIZING): print the
 //                                   rectangle the window agreed to
 //   probe tray                      1 when the window has its notification-area icon, else 0
+//   probe record FILE ARG...        append each ARG to FILE as a line (as a URL handler)
 //
 // --window HANDLE makes state, lines, count, click, key, post, send and select act on
 // another window (for example the about box found with findwin). Numbers are decimal,
@@ -64,6 +65,7 @@ const Command kCommands[] = {
     {"move", probe::Move},
     {"sizing", probe::Sizing},
     {"tray", probe::TrayIcon},
+    {"record", probe::Record},
 };
 
 int Usage() {
