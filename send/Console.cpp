@@ -28,7 +28,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 
 void ReadStandardInputAsBytes()
 {
-    _setmode(_fileno(stdin), _O_BINARY);
+    // A console keeps its own line editing and Ctrl+Z; only pipes and files become bytes.
+    if (!_isatty(_fileno(stdin))) _setmode(_fileno(stdin), _O_BINARY);
 }
 
 #else

@@ -7,6 +7,6 @@
 // hands a program's main() its arguments in the ANSI code page, which loses characters).
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
-// Standard input as plain bytes: line ends and end-of-file markers are the sender's to
-// interpret, not the C runtime's.
+// Piped or redirected standard input as plain bytes: line ends and end-of-file markers are
+// the sender's to interpret, not the C runtime's.
 void ReadStandardInputAsBytes();

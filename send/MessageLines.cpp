@@ -29,7 +29,8 @@ std::vector<std::string> SplitIntoLines(const std::string& text)
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        const std::size_t length = end == std::string::npos ? std::string::npos : end - start;
+        lines.push_back(text.substr(start, length));
         DropLineEndCr(lines.back());
         if (end == std::string::npos || end + 1 == text.size()) break;
         start = end + 1;

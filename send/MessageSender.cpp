@@ -43,7 +43,8 @@ bool MessageSender::Send(const std::string& utf8, bool cut)
         return true;
     }
     if (message.unmappable > 0) {
-        Warn(std::to_string(message.unmappable) + " character(s) that the receiver cannot show (first " +
+        Warn(std::to_string(message.unmappable) +
+             " character(s) that the receiver cannot show (first " +
              CodePointText(message.firstUnmappable) + ") sent as \"?\"");
     }
     if (!ReceiverShowsAsTyped(message)) {

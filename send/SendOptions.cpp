@@ -1,6 +1,7 @@
 #include "send/SendOptions.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace {
 
@@ -88,9 +89,9 @@ const char* HelpText()
            "Sends MESSAGE (the words joined by blanks), or else each line of standard input,\n"
            "as a message of its own to the Tidemark receiver on HOST (an IPv4 name or address).\n"
            "\n"
-           "Protocol: one TCP connection per message, carrying one line ended by LF, CR or a zero byte;\n"
-           "  at most 8096 bytes of Windows-1252 text, HTML references such as &uuml; &szlig; &lt; &amp; decoded;\n"
-           "  the receiver answers nothing and closes the connection once it has read the line.\n"
+           "Protocol: one TCP connection per message, one line ended by LF, CR or a zero byte;\n"
+           "  at most 8096 bytes, Windows-1252, references like &uuml; &szlig; &amp; decoded;\n"
+           "  the receiver answers nothing; it closes the connection once it has read the line.\n"
            "\n"
            "Options:\n"
            "  -p PORT     the receiver's TCP port (default 26112)\n"
@@ -98,8 +99,10 @@ const char* HelpText()
            "  --truncate  send the first 8096 bytes of a longer message instead of refusing it\n"
            "  -h, --help  show this help\n"
            "\n"
-           "Text is read as UTF-8 and sent as Windows-1252: the German umlauts and sharp s as their\n"
-           "references, \"&\" as \"&amp;\", characters outside Windows-1252 as \"?\" (with a warning).\n"
+           "Text is read as UTF-8 and sent as Windows-1252: the German umlauts and sharp s\n"
+           "as their references, \"&\" as \"&amp;\", characters outside Windows-1252 as \"?\"\n"
+           "(with a warning).\n"
            "Exit status: 0 every message delivered, 1 other failure, 2 usage, 3 bad port,\n"
-           "4 unknown host, 5 connection refused, 6 time-out, 7 invalid UTF-8, 8 message too long.\n";
+           "4 unknown host, 5 connection refused, 6 time-out, 7 invalid UTF-8,\n"
+           "8 message too long.\n";
 }

@@ -33,9 +33,8 @@ std::string SystemText(int error)
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
     std::string result = text;
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.')) {
-        result.pop_back();
-    }
+    const std::size_t end = result.find_last_not_of("\r\n. ");
+    result.resize(end == std::string::npos ? 0 : end + 1);
     return result;
 }
 }  // namespace
@@ -71,7 +70,10 @@ constexpr int kReset = ECONNRESET;
 constexpr int kInterrupted = EINTR;
 
 int LastError() { return errno; }
-bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINPROGRESS; }
+bool WouldBlock(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINPROGRESS;
+}
 void CloseSocket(NativeSocket socket) { close(socket); }
 
 bool MakeNonBlocking(NativeSocket socket)
@@ -132,7 +134,8 @@ enum class Readiness { Ready, TimedOut, Failed };
 Readiness WaitUntilReady(NativeSocket socket, bool forWriting, Clock::time_point deadline)
 {
     for (;;) {
-        const auto remaining = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        using std::chrono::microseconds;
+        const auto remaining = std::chrono::duration_cast<microseconds>(deadline - Clock::now());
         if (remaining.count() <= 0) return Readiness::TimedOut;
         fd_set ready;
         fd_set failed;  // Winsock reports a failed connect here
@@ -156,7 +159,8 @@ DeliveryResult ConnectFailure(int error)
     return Result(DeliveryOutcome::Failed, "cannot connect: " + ErrorText(error));
 }
 
-DeliveryResult Connect(NativeSocket socket, const Ipv4Endpoint& endpoint, Clock::time_point deadline)
+DeliveryResult Connect(NativeSocket socket, const Ipv4Endpoint& endpoint,
+                       Clock::time_point deadline)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -191,7 +195,8 @@ DeliveryResult Write(NativeSocket socket, std::string_view bytes, Clock::time_po
         }
         const int error = LastError();
         if (!WouldBlock(error) && error != kInterrupted) {
-            return Result(DeliveryOutcome::Failed, "connection lost while sending: " + ErrorText(error));
+            return Result(DeliveryOutcome::Failed,
+                          "connection lost while sending: " + ErrorText(error));
         }
         const Readiness readiness = WaitUntilReady(socket, true, deadline);
         if (readiness == Readiness::TimedOut) {
@@ -225,7 +230,8 @@ DeliveryResult WaitForClose(NativeSocket socket, Clock::time_point deadline)
                           "the receiver did not close the connection (busy with another sender?)");
         }
         if (readiness == Readiness::Failed) {
-            return Result(DeliveryOutcome::Failed, "waiting for the receiver: " + ErrorText(LastError()));
+            return Result(DeliveryOutcome::Failed,
+                          "waiting for the receiver: " + ErrorText(LastError()));
         }
     }
 }

@@ -25,14 +25,17 @@ TEST(SenderInput, CommandLineAndInputLinesBecomeTheRightMessages)
     // A byte-order mark only at the start; a line far too long is cut at a character.
     std::FILE* input = std::tmpfile();
     ASSERT_NE(input, nullptr);
-    const std::string text = "\xEF\xBB\xBFone\r\n\xEF\xBB\xBFtwo\n" + std::string(32391, 'x') + "\xC3\xBC\xC3\xBC\nlast";
+    const std::string text = "\xEF\xBB\xBFone\r\n\xEF\xBB\xBFtwo\n" + std::string(32391, 'x') +
+                             "\xC3\xBC\xC3\xBC\nlast";
     std::fputs(text.c_str(), input);
     std::rewind(input);
     LineSource source(input);
     std::string line;
     bool cut = false;
     std::vector<std::string> lines;
-    while (source.Next(line, cut)) lines.push_back(cut ? "cut:" + std::to_string(line.size()) : line);
+    while (source.Next(line, cut)) {
+        lines.push_back(cut ? "cut:" + std::to_string(line.size()) : line);
+    }
     std::fclose(input);
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "\xEF\xBB\xBFtwo", "cut:32391", "last"}));
 }
