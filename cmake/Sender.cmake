@@ -1,0 +1,25 @@
+# tidemark-send, the companion sender: one code base for POSIX sockets and Winsock, built by
+# the host configuration (build/bin/tidemark-send) and by the Windows one (tidemark-send.exe).
+# Everything but its entry is a library, so that the host tests reach the encoder.
+
+file(GLOB SENDER_SOURCES CONFIGURE_DEPENDS send/*.cpp)
+set(SENDER_ENTRY ${CMAKE_CURRENT_SOURCE_DIR}/send/SendMain.cpp)
+list(REMOVE_ITEM SENDER_SOURCES ${SENDER_ENTRY})
+add_library(tidemark_send_core STATIC ${SENDER_SOURCES})
+target_link_libraries(tidemark_send_core PUBLIC tidemark_core)
+if(WIN32)
+  target_compile_definitions(tidemark_send_core PUBLIC ${TIDEMARK_WIN32_DEFINITIONS})
+  target_link_libraries(tidemark_send_core PUBLIC ws2_32 shell32)
+else()
+  target_compile_options(tidemark_send_core PRIVATE ${TIDEMARK_SANITIZERS})
+endif()
+tidemark_warnings(tidemark_send_core)
+
+add_executable(tidemark-send ${SENDER_ENTRY})
+target_link_libraries(tidemark-send PRIVATE tidemark_send_core)
+set_target_properties(tidemark-send PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+tidemark_warnings(tidemark-send)
+
+if(TARGET host_tests)
+  target_link_libraries(host_tests PRIVATE tidemark_send_core)
+endif()

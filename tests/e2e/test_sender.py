@@ -1,0 +1,66 @@
+"""tidemark-send and every documented shell example deliver to the real receiver."""
+
+import os
+import re
+import subprocess
+
+from tidemark_e2e import HERE, TidemarkTestCase, main, wait_until
+
+ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
+FROM_HERE = b" <- 127.0.0.1"
+
+
+def sender():
+    return os.environ.get("TIDEMARK_SEND", os.path.join(ROOT, "build", "bin", "tidemark-send"))
+
+
+def documented_examples():
+    """The bash blocks of the README and the user guide that send to this machine."""
+    for name in ("README.md", "docs/using.md"):
+        with open(os.path.join(ROOT, name), encoding="utf-8") as document:
+            for block in re.findall(r"```bash\n(.*?)```", document.read(), re.S):
+                if "127.0.0.1" in block:
+                    yield block.replace("build/bin/tidemark-send", sender())
+
+
+class SenderTest(TidemarkTestCase):
+    run_name = "sender"
+
+    def send(self, *arguments, stdin=b""):
+        return subprocess.run([sender(), *arguments], input=stdin, capture_output=True,
+                              timeout=60)
+
+    def new_top_line(self, action):
+        count = len(self.tidemark.lines())
+        action()
+        return wait_until(lambda: self._line_from_here(count), what="a new line from here")
+
+    def _line_from_here(self, count):
+        lines = self.tidemark.lines()
+        return len(lines) == count + 1 and lines[0].endswith(FROM_HERE) and lines[0]
+
+    def test_sender_and_documented_examples_deliver(self):
+        self.tidemark.wait_until_listening()
+        result = self.send("127.0.0.1", "Grüße & <Küsse>")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.tidemark.wait_for_top_line(b"Gr\xfc\xdfe & <K\xfcsse>" + FROM_HERE)
+        self.tidemark.screenshot("sent")
+
+        # Refused and not sent: neither adds a line.
+        before = self.tidemark.lines()
+        self.assertEqual(self.send("-p", "26113", "127.0.0.1", "x").returncode, 5)
+        self.assertEqual(self.send("127.0.0.1", stdin=b"bad \xff\n").returncode, 7)
+        self.assertEqual(self.tidemark.lines(), before)
+
+        examples = list(documented_examples())
+        for tool in ("/dev/tcp/", "nc ", "python3 ", "tidemark-send 127", "| " + sender()):
+            self.assertTrue(any(tool in example for example in examples), tool)
+        for example in examples:
+            with self.subTest(example=example):
+                top = self.new_top_line(lambda: subprocess.run(
+                    ["bash", "-euo", "pipefail", "-c", example], cwd=ROOT, check=True, timeout=60))
+                self.assertRegex(top, rb"^Gr\xfc\xdfe( .*)? <- 127\.0\.0\.1$")
+
+
+if __name__ == "__main__":
+    main()
