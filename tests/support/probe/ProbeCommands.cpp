@@ -142,22 +142,6 @@ int Count(const Arguments& args) {
     return kExitOk;
 }
 
-// Only the lengths: a long line is never copied out of the program.
-int Lengths(const Arguments& args) {
-    const HWND window = TargetWindow(args);
-    if (window == nullptr) return NotFound("main window");
-    const HWND list = ChildById(window, kMessageListId);
-    LRESULT count = 0;
-    if (list == nullptr || !SendW(list, LB_GETCOUNT, 0, 0, &count) || count < 0)
-        return Fail("cannot read the list");
-    for (LRESULT index = 0; index < count; ++index) {
-        LRESULT length = 0;
-        if (!SendW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, &length)) return Fail("cannot read the list");
-        std::printf("%ld\n", static_cast<long>(length));
-    }
-    return kExitOk;
-}
-
 int State(const Arguments& args) {
     const HWND window = TargetWindow(args);
     if (window == nullptr) return NotFound("main window");

@@ -25,7 +25,6 @@ int Find(const Arguments& args);
 int WaitGone(const Arguments& args);
 int Lines(const Arguments& args);
 int Count(const Arguments& args);
-int Lengths(const Arguments& args);
 int State(const Arguments& args);
 int Click(const Arguments& args);
 int Key(const Arguments& args);

@@ -6,7 +6,6 @@
 //   probe lines                     the message list, top line first, as hex of its
 //                                   Windows-1252 bytes
 //   probe count                     the number of lines in the message list
-//   probe lengths                   the length of each line, top line first
 //   probe state                     key=value lines about the window and its controls
 //   probe click ID                  BN_CLICKED from button ID, as a mouse click sends it
 //   probe key VK [--to ID]          a key press and release in the focused control
@@ -49,7 +48,6 @@ const Command kCommands[] = {
     {"wait-gone", probe::WaitGone},
     {"lines", probe::Lines},
     {"count", probe::Count},
-    {"lengths", probe::Lengths},
     {"state", probe::State},
     {"click", probe::Click},
     {"key", probe::Key},
