@@ -1,10 +1,9 @@
-// Arbitrary sender bytes through the line reader. The first two input bytes are not sent
-// but steer the connection: in the first, bit 0 makes the end of the bytes a receive error
-// instead of the sender closing, and the other bits, when not zero, are the number of recv
-// calls after which the run flag is cleared; the second, when not zero, is the size of the
-// segments in which the bytes arrive. Beyond "no crash": at most 8096 bytes are
-// stored, the line holds no line-end byte, it is exactly what was sent up to where reading
-// stopped, and nothing is read after the line end, the 8096th byte or a stop.
+// Arbitrary sender bytes through the line reader. The first two input bytes steer the
+// connection: bit 0 of the first makes the end of the bytes a receive error instead of a
+// close, its other bits (when not 0) the number of recv calls after which the run flag is
+// cleared; the second (when not 0) is the size of the segments in which the bytes arrive.
+// Beyond "no crash": at most 8096 bytes are stored, without a line-end byte, exactly as sent up
+// to where reading stopped, and nothing is read after the line end, the 8096th byte or a stop.
 #include "net/LineReader.h"
 #include "tests/host/support/FailingSocketApi.h"
 
@@ -47,9 +46,7 @@ public:
             return m_endWithError ? kSocketError : 0;
         }
         std::memcpy(buffer, m_bytes.data() + taken, count);
-        if (flags == 0) {
-            taken += count;
-        }
+        taken += flags == 0 ? count : 0;
         return static_cast<int>(count);
     }
 

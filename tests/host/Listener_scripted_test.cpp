@@ -353,8 +353,7 @@ TEST_F(ScriptedListener, ReadingStopsAtTheLineLimitWithoutWaitingForALineEnd)
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(lines[0] == shown) << "exactly 8096 bytes then LF: " << lines[0].size() << " bytes shown";
     EXPECT_TRUE(lines[1] == shown) << "more than 8096 bytes: " << lines[1].size() << " bytes shown";
-    // Neither the rest nor the LF is read.
-    EXPECT_EQ(sockets.CallsNamed({"recv"}),
+    EXPECT_EQ(sockets.CallsNamed({"recv"}),  // neither the rest nor the LF is read
               (Calls{"recv(200,8096,2)", "recv(200,8096,0)", "recv(201,8096,2)", "recv(201,8096,0)"}));
 }
 

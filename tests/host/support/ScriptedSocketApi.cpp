@@ -261,10 +261,8 @@ int ScriptedSocketApi::recv(SocketHandle s, char* buffer, int length, int flags)
             return false;
         }
         front.action = nullptr;
-        if (!peek) {
-            front.bytes.erase(0, wanted);
-            front.result = static_cast<std::intmax_t>(front.bytes.size());
-        }
+        front.bytes.erase(0, peek ? 0 : wanted);
+        front.result = static_cast<std::intmax_t>(front.bytes.size());
         return true;
     };
     Outcome outcome;

@@ -19,8 +19,8 @@
 // Unscripted behaviour: the host "scripted-host" with the address 127.0.0.1; socket
 // gives 100. Connect() scripts the next accept to give a new connection (200, 201, ...)
 // from the peer 127.0.0.1; recv on a connection plays what ScriptRecv and Send queued for
-// it, then returns 0 (the sender closed). Bytes arrive as the segments Send queued: a recv
-// hands over at most the rest of the front segment; a peeking recv leaves it queued.
+// it (Send: one segment, of which a recv hands over at most the rest, and a peeking recv
+// leaves all queued), then returns 0 (the sender closed).
 // When accept has no outcome left it plays an exit: it clears the run flag given to
 // StopAtLastAccept, if any, and fails as a closed listening socket does.
 class ScriptedSocketApi : public SocketApi {

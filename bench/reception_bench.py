@@ -1,0 +1,301 @@
+#!/usr/bin/env python3
+"""The reception benchmark and soak: figures, never a pass or fail.
+
+    reception_bench.py bench [options]   rates, latency, idle CPU and memory: Tidemark
+                                         beside the bare Winsock receivers (one byte per
+                                         recv; in chunks, the limit), all under one Wine
+    reception_bench.py soak [options]    bursts of simultaneous senders, a reset, a 1 MiB
+                                         line, binary lines, a silent sender with others
+                                         queued behind it
+
+Everything runs in one Wine prefix and on one Xvfb display under the build folder, with
+the native load generator (build/bench/loadgen) as the senders on 127.0.0.1:26112. Each
+phase is bounded in count and in time; a phase cut short by its time says how far it got.
+"""
+
+import argparse
+import datetime
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from tidemark_e2e import ProbeError, TidemarkRun, port_accepts, wait_until  # noqa: E402
+
+CLEAR_LIST = "1006"
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+class Bench:
+    def __init__(self, options):
+        self.options = options
+        self.build = options.build
+        self.loadgen = os.path.join(self.build, "bench", "loadgen")
+        self.run = TidemarkRun("bench")
+        self.receiver = None
+
+    # -- processes -----------------------------------------------------------
+
+    def wine_pids(self):
+        """The processes of this run's Wine prefix: {"server": pid, program name: pid}."""
+        marker = ("WINEPREFIX=" + self.run.wine.prefix).encode()
+        found = {}
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as f:
+                    if marker not in f.read().split(b"\0"):
+                        continue
+                with open(f"/proc/{entry}/cmdline", "rb") as f:
+                    command = f.read().split(b"\0")
+            except OSError:
+                continue
+            name = os.path.basename(command[0].decode(errors="replace").replace("\\", "/"))
+            found["server" if name.startswith("wineserver") else name] = int(entry)
+        return found
+
+    def pin(self):
+        """Puts the receiver side (program and Wine server) on its CPUs, when asked to."""
+        if self.options.receiver_cpus:
+            for pid in self.wine_pids().values():
+                subprocess.run(["taskset", "-a", "-p", "-c", self.options.receiver_cpus, str(pid)],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def cpu_seconds(self, pid):
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / TICKS
+
+    def rss_mib(self, pid):
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024
+        return 0.0
+
+    def loadgen_run(self, *args, timeout=900):
+        command = [self.loadgen, *map(str, args)]
+        if self.options.sender_cpus:
+            command = ["taskset", "-c", self.options.sender_cpus, *command]
+        result = subprocess.run(command, stdout=subprocess.PIPE, timeout=timeout, check=True)
+        pairs = []
+        for line in result.stdout.decode("latin-1").splitlines():
+            key, _, value = line.partition("=")
+            pairs.append((key, value))
+        return pairs
+
+    def sequential(self, count, size, seconds):
+        return dict(self.loadgen_run("sequential", count, size, seconds))
+
+    # -- receivers -----------------------------------------------------------
+
+    def start_bare(self, mode):
+        exe = os.path.join(os.environ["TIDEMARK_WINDOWS_BIN"], "bare_receiver.exe")
+        self.receiver = self.run.wine.popen(exe, mode, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if self.receiver.stdout.readline().strip() != b"listening":
+            raise RuntimeError(f"bare_receiver {mode} did not start")
+        self.pin()
+
+    def stop_bare(self):
+        self.receiver.kill()
+        self.receiver.wait()
+        wait_until(lambda: not port_accepts(), timeout=20, what="port 26112 to be free")
+
+    def start_tidemark(self):
+        self.run.start()
+        self.run.wait_until_listening()
+        self.pin()
+        return self.wine_pids()["tidemark.exe"]
+
+    def clear_list(self):
+        self.run.probe("click", CLEAR_LIST)
+        wait_until(self.list_is_empty, timeout=120, what="an empty list")
+
+    def lines(self):
+        """The message list, once the window answers."""
+        return wait_until(self._lines_or_none, timeout=120, what="the message list")[0]
+
+    def _lines_or_none(self):
+        try:
+            return (self.run.lines(),)
+        except ProbeError:
+            return None
+
+    def list_is_empty(self):
+        try:
+            return self.run.probe("count") == ["0"]
+        except ProbeError:  # the window was too busy to answer in time
+            return False
+
+    def close(self):
+        self.run.close()
+
+
+STARTED = time.monotonic()
+
+
+def progress(step):
+    print(f"[{time.monotonic() - STARTED:6.1f} s] {step} done", file=sys.stderr, flush=True)
+
+
+def header(title, options):
+    load = " ".join(f"{value:.2f}" for value in os.getloadavg())
+    pinning = (f"receiver on CPUs {options.receiver_cpus or 'any'}, senders on CPUs "
+               f"{options.sender_cpus or 'any'}")
+    print(f"## {title}, {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC")
+    print(f"{os.cpu_count()} CPUs; pinning: {pinning}; load average at start: {load}\n", flush=True)
+
+
+def ratio(value, base):
+    return f"{value / base:.2f}" if base else "-"
+
+
+def bench(options):
+    header("Reception benchmark", options)
+    b = Bench(options)
+    results = {}
+    try:
+        for mode in ("byte", "chunk"):
+            b.start_bare(mode)
+            results[mode] = (b.sequential(options.lines, 40, options.phase_seconds),
+                             b.sequential(options.long_lines, 8096, options.phase_seconds))
+            b.stop_bare()
+            progress(f"bare receiver ({mode})")
+
+        pid = b.start_tidemark()
+        server = b.wine_pids()["server"]
+        time.sleep(15)  # idle means after the window has hidden itself (12 s after the last line)
+        start_rss = b.rss_mib(pid)
+        before = b.cpu_seconds(pid), b.cpu_seconds(server)
+        time.sleep(options.idle_seconds)
+        idle = b.cpu_seconds(pid) - before[0], b.cpu_seconds(server) - before[1]
+        results["tidemark"] = (b.sequential(options.lines, 40, options.phase_seconds),
+                               b.sequential(options.long_lines, 8096, options.phase_seconds))
+        b.clear_list()
+        cleared_rss = b.rss_mib(pid)
+        flood = b.sequential(options.memory_lines, 40, options.memory_seconds)
+        full_rss = b.rss_mib(pid)
+        b.clear_list()
+        after_clear_rss = b.rss_mib(pid)
+    finally:
+        b.close()
+
+    print("| work | bare, 1 byte per recv | bare, chunks (limit) | Tidemark | Tidemark / chunks |")
+    print("|---|---|---|---|---|")
+    rows = [("{} sequential 40-byte lines: lines/s", 0, "rate"),
+            ("p50 connect-to-close, ms", 0, "p50_ms"),
+            ("p99 connect-to-close, ms", 0, "p99_ms"),
+            ("{} sequential 8,096-byte lines: lines/s", 1, "rate")]
+    for label, phase, key in rows:
+        values = [float(results[name][phase][key]) for name in ("byte", "chunk", "tidemark")]
+        sent = "/".join(results[name][phase]["sent"] for name in ("byte", "chunk", "tidemark"))
+        print(f"| {label.format(sent)} | {values[0]:.1f} | {values[1]:.1f} | {values[2]:.1f} | "
+              f"{ratio(values[2], values[1])} |")
+    print(f"\nidle {options.idle_seconds:.0f} s: Tidemark {idle[0]:.2f} CPU s, its wineserver {idle[1]:.2f} CPU s")
+    print(f"working set: {start_rss:.1f} MiB at start, {cleared_rss:.1f} MiB after the rate runs and "
+          f"\"clear list\", {full_rss:.1f} MiB after {flood['sent']} more lines "
+          f"({flood['seconds']} s, {flood['failed']} failed), {after_clear_rss:.1f} MiB after \"clear list\"")
+    print(f"load average at end: {' '.join(f'{v:.2f}' for v in os.getloadavg())}")
+
+
+def listen_overflows():
+    """How often the system dropped a connection request because a listen queue was full."""
+    with open("/proc/net/netstat") as f:
+        rows = [line.split() for line in f if line.startswith("TcpExt:")]
+    return int(dict(zip(rows[0], rows[1]))["ListenOverflows"])
+
+
+def shown_with(lines, text):
+    return sum(1 for line in lines if line == text + b" <- 127.0.0.1")
+
+
+def soak(options):
+    header("Reception soak", options)
+    b = Bench(options)
+    try:
+        b.start_tidemark()
+
+        b.clear_list()
+        overflows = listen_overflows()
+        outcome = b.loadgen_run("burst", options.bursts, options.senders, options.patience)
+        overflows = listen_overflows() - overflows
+        lines = b.lines()
+        served = [tag.encode() for key, tag in outcome if key == "served"]
+        gave_up = [tag.encode() for key, tag in outcome if key == "gaveup"]
+        lost = sum(1 for tag in served if shown_with(lines, tag) == 0)
+        doubled = sum(1 for tag in served + gave_up if shown_with(lines, tag) > 1)
+        shown_anyway = sum(1 for tag in gave_up if shown_with(lines, tag) == 1)
+        print(f"bursts: {options.bursts} x {options.senders} senders, patience {options.patience:.0f} s: "
+              f"{len(served)} served, {len(gave_up)} gave up ({shown_anyway} of them shown anyway); "
+              f"{lost} served but not shown, {doubled} shown twice or more; "
+              f"{overflows} connection requests dropped by the full listen queue (the system's count)")
+
+        b.clear_list()
+        progress("bursts")
+        b.loadgen_run("reset", "half a li")
+        b.sequential(1, 12, 30)
+        lines = b.lines()
+        joined = len(lines) > 1 and lines[1].startswith(b"half a li <- Errorcode:10054 :error calling recv():")
+        print(f"reset mid-line: partial text joined in front of the 10054 line: {'yes' if joined else 'no'}; "
+              f"next sender shown: {'yes' if lines and lines[0].startswith(b'seq0') else 'no'}")
+
+        b.clear_list()
+        progress("reset")
+        long = dict(b.loadgen_run("long", 1 << 20))
+        kept = len(b.lines()[0]) - len(b" <- 127.0.0.1")
+        print(f"1 MiB without a line end: {kept} bytes kept, connection closed after "
+              f"{long['closed_after_ms']} ms ({long['sent_bytes']} bytes accepted by the socket)")
+
+        b.clear_list()
+        progress("long line")
+        sent = b.loadgen_run("binary", options.binary_lines, 7)
+        shown = b.lines()
+        exact = sum(1 for key, text in sent if key == "served" and shown_with(shown, bytes.fromhex(text)) == 1)
+        print(f"random binary lines: {exact} of {len(sent)} shown once byte for byte; "
+              f"{len(shown) - len(sent)} other lines in the list")
+
+        b.clear_list()
+        progress("binary lines")
+        waiting = b.loadgen_run("silent", 8, options.hold)
+        order = [line.split(b" ")[0].decode() or "silent" for line in reversed(b.lines())]
+        served_after = ", ".join(f"{key.split('_')[0]} {value} s" for key, value in waiting
+                                 if key.endswith("served_after_s"))
+        print(f"silent sender held {options.hold:.0f} s, 8 queued behind it: shown in the order "
+              f"{' '.join(order)}; served after: {served_after}")
+    finally:
+        b.close()
+    print(f"load average at end: {' '.join(f'{v:.2f}' for v in os.getloadavg())}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("what", choices=["bench", "soak"])
+    parser.add_argument("--build", default=os.environ.get("TIDEMARK_BUILD", os.path.join(ROOT, "build")))
+    parser.add_argument("--receiver-cpus", default="", help="taskset CPU list for Wine and the receiver")
+    parser.add_argument("--sender-cpus", default="", help="taskset CPU list for the load generator")
+    parser.add_argument("--lines", type=int, default=2000)
+    parser.add_argument("--long-lines", type=int, default=200)
+    parser.add_argument("--phase-seconds", type=float, default=120)
+    parser.add_argument("--idle-seconds", type=float, default=30)
+    parser.add_argument("--memory-lines", type=int, default=100000)
+    parser.add_argument("--memory-seconds", type=float, default=300)
+    parser.add_argument("--bursts", type=int, default=10)
+    parser.add_argument("--senders", type=int, default=20)
+    parser.add_argument("--patience", type=float, default=15)
+    parser.add_argument("--binary-lines", type=int, default=200)
+    parser.add_argument("--hold", type=float, default=3)
+    options = parser.parse_args()
+    options.build = os.path.abspath(options.build)
+    os.environ.setdefault("TIDEMARK_WINDOWS_BIN", os.path.join(options.build, "windows", "bin"))
+    os.environ.setdefault("TIDEMARK_WINE_ROOT", os.path.join(options.build, "wine"))
+    if port_accepts():
+        sys.exit("port 26112 is taken: another receiver runs")
+    (bench if options.what == "bench" else soak)(options)
+
+
+if __name__ == "__main__":
+    main()
