@@ -23,9 +23,6 @@ gtest_discover_tests(host_tests
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
   add_subdirectory(tests/fuzz)
 endif()
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/bench/CMakeLists.txt)
-  add_subdirectory(tests/bench)
-endif()
 
 # The Windows programs: cross-compiled in a build folder of their own and run under Wine.
 option(TIDEMARK_WINDOWS "Cross-build the Windows programs and run their tests under Wine" ON)

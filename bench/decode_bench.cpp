@@ -1,5 +1,5 @@
 // Prints how long DecodeHtmlEntities takes per line for a few typical and extreme lines.
-//   build-*/tests/bench/decode_bench [repetitions]
+//   build/bench/decode_bench [repetitions]
 #include "text/HtmlEntities.h"
 
 #include <chrono>
