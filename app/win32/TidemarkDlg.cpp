@@ -274,9 +274,10 @@ void CTidemarkDlg::RepaintHeldList()
 {
     KillTimer(kListRepaintTimerId);
     m_listRepaintHeld = false;
+    // The list box brings its scroll bars up to date itself when it may draw again; only
+    // its lines need painting.
     m_messageList.SendMessage(WM_SETREDRAW, TRUE);
-    ::RedrawWindow(m_messageList.m_hWnd, nullptr, nullptr,
-                   RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    m_messageList.Invalidate(TRUE);
 }
 
 void CTidemarkDlg::OnTimer(UINT_PTR id)
