@@ -1,7 +1,6 @@
 #include "net/LineReader.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -22,28 +21,29 @@ int BytesToTake(const char* peeked, int count)
 LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
                      const std::atomic<bool>& run, std::string& line)
 {
-    std::vector<char> buffer(kMaxLineLength);
+    // On the stack: no allocation per connection.
+    char buffer[kMaxLineLength];
     int count = 0;
     while (count < kMaxLineLength) {
         const int allowed = kMaxLineLength - count;
         if (!run) {
             return LineReadEnd::Stopped;
         }
-        const int peeked = sockets.recv(connection, buffer.data(), allowed, kMsgPeek);
+        const int peeked = sockets.recv(connection, buffer, allowed, kMsgPeek);
         if (peeked < 0) {  // SOCKET_ERROR
             return LineReadEnd::ReceiveError;
         }
         if (peeked == 0) {
             return LineReadEnd::SenderClosed;
         }
-        const int wanted = BytesToTake(buffer.data(), std::min(peeked, allowed));
+        const int wanted = BytesToTake(buffer, std::min(peeked, allowed));
 
         if (!run) {
             return LineReadEnd::Stopped;
         }
         // The plain recv may hand over fewer bytes than were peeked; only what it hands
         // over counts, byte by byte, as if each had come in a call of its own.
-        const int received = sockets.recv(connection, buffer.data(), wanted, 0);
+        const int received = sockets.recv(connection, buffer, wanted, 0);
         if (received < 0) {
             return LineReadEnd::ReceiveError;
         }
@@ -51,10 +51,10 @@ LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
             return LineReadEnd::SenderClosed;
         }
         for (int i = 0; i < std::min(received, wanted); ++i) {
-            if (IsLineEnd(buffer[static_cast<std::size_t>(i)])) {
+            if (IsLineEnd(buffer[i])) {
                 return LineReadEnd::LineEnd;
             }
-            line += buffer[static_cast<std::size_t>(i)];
+            line += buffer[i];
             ++count;
         }
     }

@@ -427,9 +427,11 @@ int TrayIcon(const Arguments& args) {
 }
 
 int Record(const Arguments& args) {
-    FILE* file = args.positional.size() < 2 ? nullptr : std::fopen(args.positional[0].c_str(), "ab");
+    FILE* file =
+        args.positional.size() < 2 ? nullptr : std::fopen(args.positional[0].c_str(), "ab");
     if (file == nullptr) return Fail("usage: record FILE ARG... (FILE open for appending)");
-    for (size_t i = 1; i < args.positional.size(); ++i) std::fprintf(file, "%s\n", args.positional[i].c_str());
+    for (size_t i = 1; i < args.positional.size(); ++i)
+        std::fprintf(file, "%s\n", args.positional[i].c_str());
     std::fclose(file);
     return kExitOk;
 }
