@@ -47,13 +47,15 @@ class StartupTest(TidemarkTestCase):
         # The window has no caption: its border is as wide on every side.
         x0 = left + (right - left - width) // 2
         y0 = top + (bottom - top - height) // 2
-        shot = self.tidemark.screenshot("frame")
+        blue, red = (0, 0, 255), (255, 0, 0)
+        # Just after the start the window may not have had its first paint yet.
+        shot = wait_until(lambda: (lambda s: s if pixel(s, x0 + width // 2, y0 + 1) == blue
+                                   else None)(self.tidemark.screenshot("frame")),
+                          timeout=10, what="the frame's top edge")
 
         def colour(x, y):
             return pixel(shot, x0 + x, y0 + y)
 
-        blue, red = (0, 0, 255), (255, 0, 0)
-        self.assertEqual(colour(width // 2, 1), blue, "top edge")
         # Points of the strips that no control covers.
         self.assertEqual(colour(width - 2, 4), blue, "right edge")
         self.assertEqual(colour(width // 2, height - 2), red, "bottom edge")

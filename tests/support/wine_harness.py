@@ -18,6 +18,11 @@ import time
 WINE = shutil.which("wine") or "/usr/bin/wine"
 WINESERVER = shutil.which("wineserver") or "/usr/bin/wineserver"
 
+# Marks a finished template and a finished prefix; a new name when what they hold
+# changes, so that older ones are made anew.
+TEMPLATE_READY = ".tidemark-ready-2"
+PREFIX_READY = ".tidemark-prefix-ready-2"
+
 
 def wine_base_env():
     env = dict(os.environ)
@@ -61,7 +66,7 @@ class WineSession:
         os.makedirs(self.root, exist_ok=True)
         with open(os.path.join(self.root, "template.lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            ready = os.path.join(template, ".tidemark-ready")
+            ready = os.path.join(template, TEMPLATE_READY)
             if not os.path.exists(ready):
                 shutil.rmtree(template, ignore_errors=True)
                 env = wine_base_env()
@@ -69,19 +74,25 @@ class WineSession:
                 env.pop("DISPLAY", None)
                 subprocess.run([WINE, "wineboot", "-i"], env=env, check=True,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                # A program that crashes ends at once instead of waiting for someone to
+                # close Wine's crash dialog: a test sees the crash, never a hang.
+                subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v",
+                                "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0", "/f"],
+                               env=env, check=True, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
                 subprocess.run([WINESERVER, "-w"], env=env, check=True)
                 open(ready, "w").close()
         return template
 
     def _ensure_prefix(self, unmanaged):
-        ready = os.path.join(self.prefix, ".tidemark-prefix-ready")
+        ready = os.path.join(self.prefix, PREFIX_READY)
         if os.path.exists(ready):
             return
         template = self._ensure_template()
         shutil.rmtree(self.prefix, ignore_errors=True)
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         shutil.copytree(template, self.prefix, symlinks=True, copy_function=_link_or_copy,
-                        ignore=shutil.ignore_patterns(".tidemark-ready"))
+                        ignore=shutil.ignore_patterns(TEMPLATE_READY))
         if unmanaged:
             # Xvfb runs no window manager, and Wine would wait two seconds for one at
             # every show and hide of a managed window.

@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace probe {
@@ -48,22 +49,30 @@ bool SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
     return true;
 }
 
+// Room for the longest line the program shows (a message of 8,096 bytes and its sender)
+// many times over. Across processes LB_GETTEXT copies the whole line into the buffer,
+// whatever its size, and the program can make a line longer between LB_GETTEXTLEN and
+// LB_GETTEXT (a status line it extends while starting, say): a buffer sized from the
+// length alone would overflow the probe's heap.
+constexpr size_t kLineBufferChars = 1 << 16;
+
 bool ReadListLines(HWND list, std::vector<std::string>* lines) {
     LRESULT count = 0;
     if (!SendW(list, LB_GETCOUNT, 0, 0, &count) || count < 0) return false;
+    std::wstring text;
     for (LRESULT index = 0; index < count; ++index) {
         LRESULT length = 0;
         if (!SendW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, &length) || length < 0)
             return false;
         // The wide messages keep umlauts intact across processes; the text is converted
-        // to the program's code page here. Some room to spare: the length is a hint only.
-        std::wstring text(static_cast<size_t>(length) + 16, L'\0');
+        // to the program's code page here.
+        text.assign(std::max(kLineBufferChars, static_cast<size_t>(length) * 2 + 1), L'\0');
         LRESULT copied = 0;
         if (!SendW(list, LB_GETTEXT, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(&text[0]), &copied) || copied < 0)
+                   reinterpret_cast<LPARAM>(&text[0]), &copied) || copied < 0 ||
+            static_cast<size_t>(copied) >= text.size())
             return false;
-        text.resize(static_cast<size_t>(copied) < text.size() ? static_cast<size_t>(copied)
-                                                               : text.size());
+        text.resize(static_cast<size_t>(copied));
         lines->push_back(ToWindows1252(text));
     }
     return true;
