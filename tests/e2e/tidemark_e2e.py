@@ -123,6 +123,13 @@ class TidemarkRun:
 
     def probe(self, *args, timeout=90):
         result = self.wine.run(self.probe_exe, *args, timeout=timeout)
+        if result.returncode != 0 and not result.stderr:
+            # The probe explains every failure of its own. A failure without a word is
+            # Wine's (seen once in many loaded runs, an exit code of 1 and nothing else):
+            # the command is run once more.
+            print(f"probe {' '.join(args)} exited {result.returncode} without a word; "
+                  "once more", file=sys.stderr)
+            result = self.wine.run(self.probe_exe, *args, timeout=timeout)
         output = result.stdout.decode("latin-1").splitlines()
         if result.returncode != 0:
             raise ProbeError(f"probe {' '.join(args)} exited {result.returncode}: "
