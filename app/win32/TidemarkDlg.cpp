@@ -486,14 +486,13 @@ void CTidemarkDlg::OnSelChangeMessageList()
 }
 
 // One line at a time from the top, painted once at the end: a list of many thousand lines
-// empties in a moment.
+// empties in a moment. A repaint held for arriving lines is done with it.
 void CTidemarkDlg::ClearList()
 {
     m_messageList.SendMessage(WM_SETREDRAW, FALSE);
     while (m_messageList.GetCount() > 0)
         m_messageList.DeleteString(0);
-    m_messageList.SendMessage(WM_SETREDRAW, TRUE);
-    m_messageList.Invalidate(TRUE);
+    RepaintHeldList();
 }
 
 bool CTidemarkDlg::ReadTopLine(std::string& line)

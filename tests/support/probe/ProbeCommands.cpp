@@ -82,6 +82,12 @@ bool ParseArgument(const Arguments& args, size_t index, long long* value) {
     return index < args.positional.size() && ParseNumber(args.positional[index], value);
 }
 
+bool ParseArguments(const Arguments& args, long long* values, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (!ParseArgument(args, i, &values[i])) return false;
+    return true;
+}
+
 void PrintKeyFlags(HWND window) {
     const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
     PrintValue("visible", IsWindowVisible(window) ? "1" : "0");
@@ -221,10 +227,9 @@ int Key(const Arguments& args) {
 }
 
 int Post(const Arguments& args) {
-    long long message = 0, wParam = 0, lParam = 0;
-    if (!ParseArgument(args, 0, &message) || !ParseArgument(args, 1, &wParam) ||
-        !ParseArgument(args, 2, &lParam))
-        return Fail("usage: post MSG WPARAM LPARAM");
+    long long v[3] = {};
+    if (!ParseArguments(args, v, 3)) return Fail("usage: post MSG WPARAM LPARAM");
+    const long long message = v[0], wParam = v[1], lParam = v[2];
     const HWND window = TargetWindow(args);
     if (window == nullptr) return NotFound("window");
     if (!PostMessageA(window, static_cast<UINT>(message), static_cast<WPARAM>(wParam),
@@ -234,10 +239,9 @@ int Post(const Arguments& args) {
 }
 
 int Send(const Arguments& args) {
-    long long message = 0, wParam = 0, lParam = 0;
-    if (!ParseArgument(args, 0, &message) || !ParseArgument(args, 1, &wParam) ||
-        !ParseArgument(args, 2, &lParam))
-        return Fail("usage: send MSG WPARAM LPARAM");
+    long long v[3] = {};
+    if (!ParseArguments(args, v, 3)) return Fail("usage: send MSG WPARAM LPARAM");
+    const long long message = v[0], wParam = v[1], lParam = v[2];
     const HWND window = TargetWindow(args);
     if (window == nullptr) return NotFound("window");
     // The handler may run a modal loop (the about box); --timeout-ms bounds the wait.
@@ -388,12 +392,6 @@ int FindWindowByTitle(const Arguments& args) {
         return NotFound("window");
     for (HWND window : windows) PrintLine(FormatHandle(window));
     return kExitOk;
-}
-
-bool ParseArguments(const Arguments& args, long long* values, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (!ParseArgument(args, i, &values[i])) return false;
-    return true;
 }
 
 int Move(const Arguments& args) {
