@@ -173,6 +173,19 @@ class TidemarkRun:
         self.wine.screenshot(path)
         return path
 
+    def shown_text_of_list(self, label, width=300):
+        """The pixels of the upper half of the list's left `width` columns as shown on
+        screen (its top lines, not its scroll bar), from a screenshot."""
+        state = self.state()
+        left, top, right, bottom = map(int, state["rect"].split(","))
+        client_width, client_height = map(int, state["client"].split(","))
+        _, _, x, y, _, height = state["control"][1005]
+        x0 = left + (right - left - client_width) // 2 + int(x)
+        y0 = top + (bottom - top - client_height) // 2 + int(y)
+        return subprocess.run(["convert", self.screenshot(label), "-crop",
+                               f"{width}x{int(height) // 2}+{x0}+{y0}", "rgb:-"],
+                              check=True, stdout=subprocess.PIPE).stdout
+
 
 class TidemarkTestCase(unittest.TestCase):
     """One running Tidemark per test class, started before its first test."""
