@@ -56,26 +56,44 @@ bool SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
 // length alone would overflow the probe's heap.
 constexpr size_t kLineBufferChars = 1 << 16;
 
+enum class LineRead { Whole, Changed, Failed };
+
+// One line, whole. A line the program changes while it is read comes back with zeros
+// where its newer characters should be (list lines never hold a zero): then it changed.
+LineRead ReadListLine(HWND list, LRESULT index, std::wstring& text) {
+    LRESULT length = 0;
+    if (!SendW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, &length) || length < 0)
+        return LineRead::Failed;
+    text.assign(std::max(kLineBufferChars, static_cast<size_t>(length) * 2 + 1), L'\0');
+    LRESULT copied = 0;
+    if (!SendW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]),
+               &copied) || copied < 0 || static_cast<size_t>(copied) >= text.size())
+        return LineRead::Failed;
+    text.resize(static_cast<size_t>(copied));
+    return text.find(L'\0') == std::wstring::npos ? LineRead::Whole : LineRead::Changed;
+}
+
+// The list as it stood at one moment: read again while the program changes it meanwhile.
 bool ReadListLines(HWND list, std::vector<std::string>* lines) {
-    LRESULT count = 0;
-    if (!SendW(list, LB_GETCOUNT, 0, 0, &count) || count < 0) return false;
     std::wstring text;
-    for (LRESULT index = 0; index < count; ++index) {
-        LRESULT length = 0;
-        if (!SendW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, &length) || length < 0)
-            return false;
-        // The wide messages keep umlauts intact across processes; the text is converted
-        // to the program's code page here.
-        text.assign(std::max(kLineBufferChars, static_cast<size_t>(length) * 2 + 1), L'\0');
-        LRESULT copied = 0;
-        if (!SendW(list, LB_GETTEXT, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(&text[0]), &copied) || copied < 0 ||
-            static_cast<size_t>(copied) >= text.size())
-            return false;
-        text.resize(static_cast<size_t>(copied));
-        lines->push_back(ToWindows1252(text));
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        LRESULT count = 0, countAfter = 0;
+        if (!SendW(list, LB_GETCOUNT, 0, 0, &count) || count < 0) return false;
+        lines->clear();
+        LineRead read = LineRead::Whole;
+        for (LRESULT index = 0; index < count && read == LineRead::Whole; ++index) {
+            read = ReadListLine(list, index, text);
+            // The wide messages keep umlauts intact across processes; the text is
+            // converted to the program's code page here.
+            lines->push_back(ToWindows1252(text));
+        }
+        if (read == LineRead::Failed) return false;
+        if (read == LineRead::Whole && SendW(list, LB_GETCOUNT, 0, 0, &countAfter) &&
+            countAfter == count)
+            return true;
+        Sleep(50);
     }
-    return true;
+    return false;
 }
 
 bool ParseArgument(const Arguments& args, size_t index, long long* value) {
