@@ -5,15 +5,16 @@ program that the Run entry starts receives lines and shows the package's version
 the package leaves nothing behind."""
 
 import os
+import re
+import shutil
 import subprocess
 import tempfile
 
-from tidemark_e2e import HERE, TidemarkTestCase, main, send_line
+from tidemark_e2e import TidemarkTestCase, main, send_line, wine_root
 
-ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+UNINSTALL_KEY = r"\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 INSTALLED = {"tidemark.exe", "tidemark-send.exe", "LICENSE.txt", "README.md", "using.md"}
-ERROR_UNKNOWN_PRODUCT = 1605
 
 
 def product_version(msi):
@@ -25,6 +26,13 @@ def product_version(msi):
 class InstallerTest(TidemarkTestCase):
     run_name = "installer"
     start_program = False
+
+    @classmethod
+    def setUpClass(cls):
+        # A fresh prefix: an earlier run may have left its installs behind.
+        shutil.rmtree(os.path.join(wine_root(), "prefixes", "e2e-" + cls.run_name),
+                      ignore_errors=True)
+        super().setUpClass()
 
     def wine(self, *args, check=True):
         result = self.tidemark.wine.run(*args, timeout=300)
@@ -38,6 +46,18 @@ class InstallerTest(TidemarkTestCase):
             return None
         return result.stdout.decode("latin-1").split("REG_SZ", 1)[1].strip()
 
+    def installed_versions(self):
+        """The versions of Tidemark in the list of installed programs (Wine keeps a per-user
+        package's entry in HKLM, Windows in HKCU)."""
+        versions = []
+        for root in ("HKCU", "HKLM"):
+            listing = self.wine("reg", "query", root + UNINSTALL_KEY, "/s", check=False)
+            for entry in re.split(r"^HKEY_", listing.stdout.decode("latin-1"), flags=re.M):
+                values = dict(re.findall(r"^ +(\S+) +REG_\w+ *(.*?)\r?$", entry, re.M))
+                if values.get("DisplayName") == "Tidemark":
+                    versions.append(values.get("DisplayVersion"))
+        return versions
+
     def unix_path(self, windows_path):
         return self.wine("winepath", "-u", windows_path).stdout.decode().strip()
 
@@ -47,15 +67,13 @@ class InstallerTest(TidemarkTestCase):
         version = product_version(msi)
         with tempfile.TemporaryDirectory() as scratch:
             older = os.path.join(scratch, "older.msi")
-            subprocess.run(["wixl", "--arch", "x64", "-D", "Version=0.0.1", "-D",
-                            "ReleaseDir=" + os.environ["TIDEMARK_RELEASE_DIR"], "-D",
-                            "SourceDir=" + ROOT, "-o", older,
-                            os.path.join(ROOT, "packaging", "tidemark.wxs")], check=True)
+            # The same package, as an older version.
+            subprocess.run(["wixl", "--arch", "x64", "-D", "Version=0.0.1", "-o", older,
+                            "tidemark.wxs"], cwd=os.environ["TIDEMARK_RELEASE_DIR"], check=True)
             self.wine("msiexec", "/i", older, "/qn")
+            self.assertEqual(self.installed_versions(), ["0.0.1"])
             self.wine("msiexec", "/i", msi, "/qn")
-            # The newer package removed the older one: it is no longer installed.
-            self.assertEqual(self.wine("msiexec", "/x", older, "/qn", check=False).returncode,
-                             ERROR_UNKNOWN_PRODUCT)
+        self.assertEqual(self.installed_versions(), [version])
 
         profile = self.wine("cmd", "/c", "echo %USERPROFILE%").stdout.decode().strip()
         folder = self.unix_path(profile + r"\AppData\Local\Programs\Tidemark")
@@ -82,9 +100,11 @@ class InstallerTest(TidemarkTestCase):
         self.assertEqual(process.wait(timeout=30), 0)
 
         self.wine("msiexec", "/x", msi, "/qn")
-        self.assertFalse(os.path.exists(folder))
+        # Not even the Programs folder that the package made for it is left.
+        self.assertFalse(os.path.exists(os.path.dirname(folder)))
         self.assertFalse(os.path.exists(shortcut))
         self.assertIsNone(self.run_value())
+        self.assertEqual(self.installed_versions(), [])
 
 
 if __name__ == "__main__":
