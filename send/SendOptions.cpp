@@ -47,6 +47,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             options.help = true;
             return result;
         }
+        if (argument == "--version") {
+            options.version = true;
+            return result;
+        }
         if (argument == "--truncate") {
             options.truncate = true;
             continue;
@@ -98,6 +102,7 @@ const char* HelpText()
            "  -t SECONDS  how long to wait for each connection and its close (default 10)\n"
            "  --truncate  send the first 8096 bytes of a longer message instead of refusing it\n"
            "  -h, --help  show this help\n"
+           "  --version   show the program's name and version\n"
            "\n"
            "Text is read as UTF-8 and sent as Windows-1252: the German umlauts and sharp s\n"
            "as their references, \"&\" as \"&amp;\", characters outside Windows-1252 as \"?\"\n"

@@ -15,6 +15,7 @@ struct SendOptions {
     int timeoutSeconds = kDefaultTimeoutSeconds;
     bool truncate = false;
     bool help = false;
+    bool version = false;
     // Without message arguments the messages are the lines of standard input.
     bool messageGiven = false;
     std::string message;  // the message arguments joined by blanks
