@@ -2,76 +2,36 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace {
 
-using ms = std::chrono::milliseconds;
+using Pauses = std::vector<long>;
 
-// The policy on a clock of its own: every try takes `tryTime` and ends as the next of
-// `outcomes` (the last one repeats).
-struct ScriptedTries {
-    explicit ScriptedTries(std::vector<DeliveryResult> scripted, ms each = ms(0))
-        : outcomes(std::move(scripted)), tryTime(each)
-    {
-    }
-
-    std::vector<DeliveryResult> outcomes;
-    ms tryTime;
-    ms now{0};
-    std::vector<ms> pauses;
-
-    DeliveryAttempts Run(ms totalWait)
-    {
-        std::size_t next = 0;
-        return DeliverWithRetries(
-            totalWait,
-            [&] {
-                now += tryTime;
-                return outcomes[std::min(next++, outcomes.size() - 1)];
-            },
-            [&] { return now; }, [&](ms pause) { pauses.push_back(pause), now += pause; });
-    }
-};
-
-const DeliveryResult kRefused{DeliveryOutcome::Refused, "", false};
-const DeliveryResult kNoConnection{DeliveryOutcome::TimedOut, "", false};
-const DeliveryResult kDelivered{DeliveryOutcome::Delivered, "", true};
-
-TEST(DeliveryRetry, RefusedOrUnmadeConnectionsAreTriedAgainUntilTheWaitIsUsedUp)
+// The pauses of the policy on a clock of its own, every try taking `tryTime` ms and failing.
+Pauses PausesOf(const DeliveryResult& failure, long wait, long tryTime = 0)
 {
-    // The pauses double up to 2 s; the last one ends at the deadline, where the last try is.
-    ScriptedTries refused({kRefused});
-    DeliveryAttempts attempts = refused.Run(ms(10000));
-    EXPECT_EQ(refused.pauses,
-              (std::vector<ms>{ms(100), ms(200), ms(400), ms(800), ms(1600), ms(2000), ms(2000),
-                               ms(2000), ms(900)}));
-    EXPECT_EQ(attempts.tries, 10);
-    EXPECT_EQ(attempts.elapsed, ms(10000));
-    EXPECT_EQ(attempts.result.outcome, DeliveryOutcome::Refused);
-
-    // Tries that time out take their time from the wait; one that starts in it still counts.
-    ScriptedTries slow({kNoConnection, kNoConnection, kDelivered}, ms(10000));
-    attempts = slow.Run(ms(25000));
-    EXPECT_EQ(slow.pauses, (std::vector<ms>{ms(100), ms(200)}));
-    EXPECT_EQ(attempts.result.outcome, DeliveryOutcome::Delivered);
-    EXPECT_EQ(attempts.elapsed, ms(30300));
-
-    ScriptedTries once({kRefused});
-    EXPECT_EQ(once.Run(ms(0)).tries, 1);
+    Pauses pauses;
+    RetryDuration now{0};
+    DeliverWithRetries(
+        RetryDuration(wait), [&] { return now += RetryDuration(tryTime), failure; },
+        [&] { return now; },
+        [&](RetryDuration pause) { pauses.push_back(pause.count()), now += pause; });
+    return pauses;
 }
 
-TEST(DeliveryRetry, AConnectionOnceMadeOrAnotherFailureIsNotTriedAgain)
+TEST(DeliveryRetry, OnlyAConnectionNeverMadeIsTriedAgainWithGrowingPausesWithinTheWait)
 {
-    for (const DeliveryResult& result :
-         {DeliveryResult{DeliveryOutcome::Failed, "reset while sending", true},
-          DeliveryResult{DeliveryOutcome::TimedOut, "no close", true},
-          DeliveryResult{DeliveryOutcome::Failed, "network unreachable", false}}) {
-        ScriptedTries tries({result});
-        EXPECT_EQ(tries.Run(ms(30000)).tries, 1) << result.detail;
-    }
+    // The pauses double up to 2 s; the last one ends at the deadline, with a last try there.
+    const DeliveryResult refused{DeliveryOutcome::Refused, "", false};
+    EXPECT_EQ(PausesOf(refused, 10000), (Pauses{100, 200, 400, 800, 1600, 2000, 2000, 2000, 900}));
+    EXPECT_EQ(PausesOf(refused, 0), Pauses{});
+    // Connects that time out use up the wait: tries at 0, 10.1 and 20.3 s, none at 30.3 s.
+    EXPECT_EQ(PausesOf({DeliveryOutcome::TimedOut, "", false}, 25000, 10000), (Pauses{100, 200}));
+    // Lost or unanswered after the connection was made, or another failure before it.
+    EXPECT_EQ(PausesOf({DeliveryOutcome::Failed, "", true}, 30000), Pauses{});
+    EXPECT_EQ(PausesOf({DeliveryOutcome::TimedOut, "", true}, 30000), Pauses{});
+    EXPECT_EQ(PausesOf({DeliveryOutcome::Failed, "", false}, 30000), Pauses{});
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ TEST(SenderInput, CommandLineAndInputLinesBecomeTheRightMessages)
     const ParsedCommandLine parsed = ParseCommandLine({"-t", "3", "--", "host", "-p", "x"});
     EXPECT_EQ(parsed.options.message, "-p x");
     EXPECT_EQ(parsed.options.timeoutSeconds, 3);
-    EXPECT_EQ(ParseCommandLine({"-w", "0", "host"}).options.waitSeconds, 0);
     for (const char* port : {"0", "65536", "+80", "80a", ""}) {
         EXPECT_EQ(ParseCommandLine({"-p", port, "host"}).error, ExitCode::BadPort) << port;
     }
