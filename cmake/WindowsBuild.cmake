@@ -30,6 +30,8 @@ file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
 add_executable(tidemark WIN32 ${APP_SOURCES} ${FRAMEWORK_ENTRY} res/tidemark.rc)
 target_link_libraries(tidemark PRIVATE tidemark_glue)
 tidemark_warnings(tidemark)
+include(${CMAKE_CURRENT_LIST_DIR}/Manifest.cmake)
+tidemark_embed_manifest(tidemark)
 
 # The probe: a console program that end-to-end tests use to look at and drive the
 # running program from outside, as a person would.

@@ -86,14 +86,23 @@ def local_ipv4_addresses():
     return addresses
 
 
+def pixel(image, x, y):
+    """The (red, green, blue) of one pixel of an image file, through ImageMagick."""
+    text = subprocess.run(
+        ["convert", image, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
+         f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
+        check=True, stdout=subprocess.PIPE).stdout.decode()
+    return tuple(int(v) for v in text.split(","))
+
+
 class ProbeError(RuntimeError):
     pass
 
 
 class TidemarkRun:
-    def __init__(self, name):
+    def __init__(self, name, dpi=None):
         self.name = name
-        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb")
+        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb", dpi=dpi)
         self.exe = os.path.join(windows_bin(), "tidemark.exe")
         self.probe_exe = os.path.join(windows_bin(), "probe.exe")
         self.processes = []
