@@ -58,5 +58,7 @@ if(GTEST_SOURCE_DIR AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   target_include_directories(win32_tests PRIVATE tests/win32 tests/host)
   target_link_libraries(win32_tests PRIVATE tidemark_glue gtest gtest_main)
   tidemark_warnings(win32_tests)
+  # The framework and the controls are tested with the common controls the program uses.
+  tidemark_embed_manifest(win32_tests)
   add_dependencies(win32_tests tidemark)
 endif()
