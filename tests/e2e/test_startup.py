@@ -2,14 +2,24 @@
 
 import re
 import socket
+import subprocess
 
 from tidemark_e2e import (MAIN_WINDOW_CONTROLS, TidemarkTestCase, local_ipv4_addresses,
-                          main, pixel, wait_until)
+                          main, wait_until)
 
 STATUS_LINE = re.compile(
     rb"Hostname: (?P<name>.*?)(?P<addresses>(?: , IP: [0-9.]+)*)"
     rb" , socket ok  , binding socket on port  , Listening on port ok, wait for contact \.\.\.\.\Z",
     re.S)
+
+
+def pixel(image, x, y):
+    """The (red, green, blue) of one pixel of an image file, through ImageMagick."""
+    text = subprocess.run(
+        ["convert", image, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
+         f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
+        check=True, stdout=subprocess.PIPE).stdout.decode()
+    return tuple(int(v) for v in text.split(","))
 
 
 class StartupTest(TidemarkTestCase):

@@ -86,15 +86,6 @@ def local_ipv4_addresses():
     return addresses
 
 
-def pixel(image, x, y):
-    """The (red, green, blue) of one pixel of an image file, through ImageMagick."""
-    text = subprocess.run(
-        ["convert", image, "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
-         f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
-        check=True, stdout=subprocess.PIPE).stdout.decode()
-    return tuple(int(v) for v in text.split(","))
-
-
 class ProbeError(RuntimeError):
     pass
 

@@ -99,8 +99,7 @@ class WineSession:
             # every show and hide of a managed window.
             settings.append((r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N"))
         if dpi:
-            # The display's scale in dots per inch, as the user's display settings give it
-            # (96 when unset).
+            # The display's scale in dots per inch (96 when unset), as the user sets it.
             settings.append((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(dpi)))
         if settings:
             env = self.env()
