@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from tidemark_e2e import ProbeError, TidemarkRun, port_accepts, wait_until  # noqa: E402
 
 CLEAR_LIST = "1006"
+EXIT = "1010"
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
@@ -115,6 +116,25 @@ class Bench:
         self.run.probe("click", CLEAR_LIST)
         wait_until(self.list_is_empty, timeout=120, what="an empty list")
 
+    def answer_seconds(self, *message):
+        """How long the window takes to answer a message sent to it, the probe's start included."""
+        started = time.monotonic()
+        self.run.probe("send", *message, "--timeout-ms", "600000", timeout=900)
+        return time.monotonic() - started
+
+    def clear_seconds(self):
+        """How long "clear list" takes: a sent click, beside a sent message that does nothing."""
+        nothing = self.answer_seconds("0", "0", "0")  # WM_NULL
+        return self.answer_seconds("WM_COMMAND", CLEAR_LIST, "0"), nothing
+
+    def exit_seconds(self):
+        """From the click on "exit" to the end of the process."""
+        process = self.run.processes[-1]
+        started = time.monotonic()
+        self.run.probe("click", EXIT)
+        process.wait(timeout=900)
+        return time.monotonic() - started
+
     def lines(self):
         """The message list, once the window answers."""
         return wait_until(self._lines_or_none, timeout=120, what="the message list")[0]
@@ -179,8 +199,11 @@ def bench(options):
         cleared_rss = b.rss_mib(pid)
         flood = b.sequential(options.memory_lines, 40, options.memory_seconds)
         full_rss = b.rss_mib(pid)
-        b.clear_list()
+        clear = b.clear_seconds()
+        wait_until(b.list_is_empty, timeout=120, what="an empty list")
         after_clear_rss = b.rss_mib(pid)
+        refill = b.sequential(options.memory_lines, 40, options.memory_seconds)
+        exit_seconds = b.exit_seconds()
     finally:
         b.close()
 
@@ -199,6 +222,9 @@ def bench(options):
     print(f"working set: {start_rss:.1f} MiB at start, {cleared_rss:.1f} MiB after the rate runs and "
           f"\"clear list\", {full_rss:.1f} MiB after {flood['sent']} more lines "
           f"({flood['seconds']} s, {flood['failed']} failed), {after_clear_rss:.1f} MiB after \"clear list\"")
+    print(f"\"clear list\" of {flood['sent']} lines: answered after {clear[0]:.2f} s (a message "
+          f"that does nothing: {clear[1]:.2f} s); \"exit\" with {refill['sent']} lines in the list: "
+          f"the process ended {exit_seconds:.2f} s after the click")
     print(f"load average at end: {' '.join(f'{v:.2f}' for v in os.getloadavg())}")
 
 

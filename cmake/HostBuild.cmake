@@ -38,6 +38,8 @@ if(TIDEMARK_WINDOWS)
       -DGTEST_SOURCE_DIR=/usr/src/googletest
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
+    # windows-configure: scripts/run builds single programs of the configured folder.
+    STEP_TARGETS configure
     USES_TERMINAL_BUILD ON)
   include(cmake/WineTests.cmake)
 endif()

@@ -19,6 +19,13 @@ set_tests_properties(win32.tests PROPERTIES LABELS win32 TIMEOUT 600
 # Every end-to-end test starts the real program, which owns TCP port 26112 and the
 # single-instance mutex: they run one at a time.
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/test_*.py)
+set(E2E_ENVIRONMENT
+  TIDEMARK_WINDOWS_BIN=${TIDEMARK_WINDOWS_BIN}/bin
+  TIDEMARK_WINE_ROOT=${TIDEMARK_WINE_ROOT}
+  TIDEMARK_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts
+  TIDEMARK_SEND=${CMAKE_BINARY_DIR}/bin/tidemark-send
+  TIDEMARK_MSI=${TIDEMARK_WINDOWS_BIN}/Tidemark-${PROJECT_VERSION}-win64.msi
+  TIDEMARK_RELEASE_DIR=${TIDEMARK_WINDOWS_BIN}/release)
 foreach(test_file ${E2E_TESTS})
   get_filename_component(test_name ${test_file} NAME_WE)
   string(REGEX REPLACE "^test_" "" test_name ${test_name})
@@ -27,5 +34,5 @@ foreach(test_file ${E2E_TESTS})
     LABELS e2e
     RESOURCE_LOCK tidemark_instance
     TIMEOUT 600
-    ENVIRONMENT "TIDEMARK_WINDOWS_BIN=${TIDEMARK_WINDOWS_BIN}/bin;TIDEMARK_WINE_ROOT=${TIDEMARK_WINE_ROOT};TIDEMARK_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts;TIDEMARK_SEND=${CMAKE_BINARY_DIR}/bin/tidemark-send")
+    ENVIRONMENT "${E2E_ENVIRONMENT}")
 endforeach()

@@ -39,6 +39,11 @@ int CListBox::DeleteString(UINT index) const
     return static_cast<int>(SendMessage(LB_DELETESTRING, index));
 }
 
+void CListBox::ResetContent() const
+{
+    SendMessage(LB_RESETCONTENT);
+}
+
 // Read in the wide form and converted here. Under Wine, the system's conversion of this
 // message for a Unicode window procedure copies through a fixed buffer of 512 characters,
 // so a longer line would overrun it.

@@ -20,6 +20,7 @@ public:
     int InsertString(int index, const char* text) const;
     int AddString(const char* text) const;
     int DeleteString(UINT index) const;
+    void ResetContent() const;
     // The text of line `index`; false when there is no such line.
     bool GetText(int index, std::string& text) const;
 };

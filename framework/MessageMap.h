@@ -41,7 +41,7 @@ LRESULT Crack(CWnd& target, WPARAM wParam, LPARAM lParam)
 {
     using Window = typename MemberClass<decltype(Handler)>::type;
     Window& self = static_cast<Window&>(target);
-    if constexpr (Msg == WM_PAINT || Msg == WM_CLOSE) {
+    if constexpr (Msg == WM_PAINT || Msg == WM_CLOSE || Msg == WM_DESTROY) {
         (self.*Handler)();
         return 0;
     } else if constexpr (Msg == WM_QUERYDRAGICON) {

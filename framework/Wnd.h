@@ -61,6 +61,7 @@ protected:
     // The default handlers that derived classes call to pass a message on.
     void OnPaint() { Default(); }
     void OnClose() { Default(); }
+    void OnDestroy() { Default(); }
     void OnTimer(UINT_PTR) { Default(); }
     void OnSysCommand(UINT, LPARAM) { Default(); }
     void OnSize(UINT, int, int) { Default(); }

@@ -1,6 +1,7 @@
 #include "net/LineReader.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -16,18 +17,31 @@ int BytesToTake(const char* peeked, int count)
     return end == peeked + count ? count : static_cast<int>(end - peeked) + 1;
 }
 
-}  // namespace
+using Clock = std::chrono::steady_clock;
 
-LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
-                     const std::atomic<bool>& run, std::string& line)
+// Whether bytes (or the sender's close) arrive before the deadline; always, without one.
+bool ArrivesInTime(SocketApi& sockets, SocketHandle connection, const Clock::time_point* deadline)
+{
+    if (deadline == nullptr) {
+        return true;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+    return sockets.select(connection, static_cast<int>(std::max<long long>(left.count(), 0))) == 1;
+}
+
+LineReadEnd Read(SocketApi& sockets, SocketHandle connection, const std::atomic<bool>& run,
+                 std::string& line, const Clock::time_point* deadline)
 {
     // On the stack: no allocation per connection.
     char buffer[kMaxLineLength];
-    int count = 0;
+    int count = static_cast<int>(std::min<std::size_t>(line.size(), kMaxLineLength));
     while (count < kMaxLineLength) {
         const int allowed = kMaxLineLength - count;
         if (!run) {
             return LineReadEnd::Stopped;
+        }
+        if (!ArrivesInTime(sockets, connection, deadline)) {
+            return LineReadEnd::Waiting;
         }
         const int peeked = sockets.recv(connection, buffer, allowed, kMsgPeek);
         if (peeked < 0) {  // SOCKET_ERROR
@@ -59,4 +73,19 @@ LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
         }
     }
     return LineReadEnd::Full;
+}
+
+}  // namespace
+
+LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
+                     const std::atomic<bool>& run, std::string& line)
+{
+    return Read(sockets, connection, run, line, nullptr);
+}
+
+LineReadEnd ReadLineWithin(SocketApi& sockets, SocketHandle connection,
+                           const std::atomic<bool>& run, std::string& line, int milliseconds)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    return Read(sockets, connection, run, line, &deadline);
 }

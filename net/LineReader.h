@@ -15,9 +15,11 @@ enum class LineReadEnd {
     SenderClosed,  // recv returned 0
     ReceiveError,  // recv failed; the caller reads the error code at once
     Stopped,       // the run flag was found cleared before a recv
+    Waiting,       // the line was not complete within the time given (ReadLineWithin)
 };
 
-// Reads one line from a connection, appending to `line`. Each round waits for data with a
+// Reads one line from a connection, appending to `line` (bytes already in it count towards
+// the limit). Each round waits for data with a
 // peeking recv of at most the bytes the line may still take, then takes with a plain recv
 // exactly the bytes up to and including the first line end, or all the peeked bytes when
 // there is none. So a line costs two calls, and nothing after its line end (or after its
@@ -26,3 +28,10 @@ enum class LineReadEnd {
 // request is seen between calls.
 LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
                      const std::atomic<bool>& run, std::string& line);
+
+// ReadLine that waits for the sender's bytes at most `milliseconds` in all. When the line
+// is not complete by then it returns Waiting: the bytes taken so far are in `line`, and a
+// ReadLine goes on from there. A sender that has its line out at once is served without
+// a moment's wait.
+LineReadEnd ReadLineWithin(SocketApi& sockets, SocketHandle connection,
+                           const std::atomic<bool>& run, std::string& line, int milliseconds);

@@ -24,14 +24,15 @@ bool IsOpen(SocketHandle s)
 
 }  // namespace
 
-void ReleaseListenSocket(SocketApi& sockets, std::atomic<SocketHandle>& listenSocket)
+bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket)
 {
-    const SocketHandle taken = listenSocket.exchange(0);
-    if (IsOpen(taken)) {
-        sockets.shutdown(taken, kSdSend);
-        sockets.closesocket(taken);
-        sockets.WSACleanup();
+    const SocketHandle taken = socket.exchange(0);
+    if (!IsOpen(taken)) {
+        return false;
     }
+    sockets.shutdown(taken, kSdSend);
+    sockets.closesocket(taken);
+    return true;
 }
 
 namespace {
@@ -50,7 +51,8 @@ private:
     bool SetUp();
     void CloseUnusedListenSocket();
     void ServeConnections();
-    void ServeLine(SocketHandle connection);
+    void ServeLine(SocketHandle connection, const std::string& peerText);
+    void CloseListenSocket();
     void MarkEnded();
 
     SocketApi& m_sockets;
@@ -69,7 +71,7 @@ void ListenerRun::Run()
     }
     if (SetUp()) {
         ServeConnections();
-        ReleaseListenSocket(m_sockets, m_fields.m_listenSocket);
+        CloseListenSocket();
     }
     MarkEnded();
 }
@@ -139,8 +141,15 @@ bool ListenerRun::SetUp()
     return true;
 }
 
-// The main window's exit sequence may have taken the socket already, and with it the
-// duty to release the sockets library: only the thread that takes the handle closes it.
+// The stop may have taken the socket already, and with it the duty to release the sockets
+// library once this thread has ended: only the thread that takes the handle closes it.
+void ListenerRun::CloseListenSocket()
+{
+    if (TakeAndCloseSocket(m_sockets, m_fields.m_listenSocket)) {
+        m_sockets.WSACleanup();
+    }
+}
+
 void ListenerRun::CloseUnusedListenSocket()
 {
     const SocketHandle taken = m_fields.m_listenSocket.exchange(0);
@@ -154,11 +163,15 @@ void ListenerRun::CloseUnusedListenSocket()
 // the run flag is found cleared, nothing more is shown: the window is on its way out.
 void ListenerRun::ServeConnections()
 {
-    SocketHandle connection = kInvalidSocket;
     while (m_fields.m_bRun) {
         SocketAddressIn peer;
         int peerLength = kSocketAddressLength;
-        connection = m_sockets.accept(m_fields.m_listenSocket, &peer, &peerLength);
+        const SocketHandle connection = m_sockets.accept(m_fields.m_listenSocket, &peer, &peerLength);
+        // Known to the stop before the run flag is looked at: either the stop finds the
+        // connection and closes it, or this thread finds the flag cleared.
+        if (IsOpen(connection)) {
+            m_fields.m_connectionSocket = connection;
+        }
         if (!m_fields.m_bRun) {
             break;
         }
@@ -177,36 +190,49 @@ void ListenerRun::ServeConnections()
             }
             break;
         }
-        m_output.AddLine(peerText);
 
-        ServeLine(connection);
-
-        m_sockets.shutdown(connection, kSdSend);
-        m_sockets.closesocket(connection);
-        connection = 0;
+        ServeLine(connection, peerText);
+        TakeAndCloseSocket(m_sockets, m_fields.m_connectionSocket);
     }
-
-    if (IsOpen(connection)) {
-        m_sockets.shutdown(connection, kSdSend);
-        m_sockets.closesocket(connection);
-    }
+    TakeAndCloseSocket(m_sockets, m_fields.m_connectionSocket);
 }
 
-// Reads the sender's one line and shows it in front of the sender's address line.
-void ListenerRun::ServeLine(SocketHandle connection)
+// Reads the sender's one line and shows it with the sender's address. The address shows
+// on its own first when the line keeps the listener waiting (or a receive error comes
+// first), and the line then joins it.
+void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText)
 {
     std::string line;
-    if (ReadLine(m_sockets, connection, m_fields.m_bRun, line) == LineReadEnd::ReceiveError) {
-        int code = 0;
-        std::string errorText = "error calling recv():\n";
+    LineReadEnd end = ReadLineWithin(m_sockets, connection, m_fields.m_bRun, line, kLineWithAddressWait);
+    const bool addressFirst = end == LineReadEnd::Waiting || end == LineReadEnd::ReceiveError ||
+                              end == LineReadEnd::Stopped;
+    // The code is read before a line goes out: adding a line is a window message, which
+    // may overwrite the thread's last error.
+    int code = 0;
+    std::string errorText = "error calling recv():\n";
+    if (end == LineReadEnd::ReceiveError) {
         DescribeRecvError(m_sockets, code, errorText);
-        if (m_fields.m_bRun) {
-            m_output.AddSocketErrorLine(code, errorText);
+    }
+    if (addressFirst) {
+        m_output.AddLine(peerText);
+    }
+    if (end == LineReadEnd::Waiting) {
+        end = ReadLine(m_sockets, connection, m_fields.m_bRun, line);
+        if (end == LineReadEnd::ReceiveError) {
+            DescribeRecvError(m_sockets, code, errorText);
         }
     }
-    if (m_fields.m_bRun) {
-        DecodeHtmlEntities(line);
+    if (end == LineReadEnd::ReceiveError && m_fields.m_bRun) {
+        m_output.AddSocketErrorLine(code, errorText);
+    }
+    if (!m_fields.m_bRun) {
+        return;
+    }
+    DecodeHtmlEntities(line);
+    if (addressFirst) {
         m_output.PrependToTopLine(line + " <-");
+    } else {
+        m_output.AddLine(line + " <- " + peerText);
     }
 }
 

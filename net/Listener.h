@@ -8,15 +8,23 @@
 
 class CWinThread;
 
-// The main window's fields that the listener thread shares with the user-interface
-// thread. They stay members of the window; the listener works on them by reference.
+// The fields that the listener thread shares with the user-interface thread. They belong
+// to the listener's owner; the listener works on them by reference. Each socket handle is
+// closed by whichever thread takes it first (an atomic exchange with 0).
 struct ListenerFields {
     std::atomic<bool>& m_bRun;
     std::atomic<bool>& m_bListenerEnded;
     std::atomic<SocketHandle>& m_listenSocket;
     const std::uint16_t& m_port;
     std::atomic<CWinThread*>& m_pListenerThread;
+    // The connection being served, 0 when there is none.
+    std::atomic<SocketHandle>& m_connectionSocket;
 };
+
+// How long a sender's line may take to arrive and still travel to the list together with
+// the sender's address, in one change: about as long as the list holds a repaint, so no
+// reader notices. A slower sender's address shows on its own while its line is awaited.
+constexpr int kLineWithAddressWait = 50;
 
 // The listener thread's whole algorithm: set-up, the accept loop serving one line per
 // connection, and the end steps up to the last flag write. Ending the thread itself is
@@ -32,6 +40,6 @@ private:
     ListenerFields m_fields;
 };
 
-// Shuts down and closes the listening socket and releases the sockets library, once:
-// whichever thread takes the handle first (an atomic exchange with 0) does the work.
-void ReleaseListenSocket(SocketApi& sockets, std::atomic<SocketHandle>& listenSocket);
+// Shuts down and closes the socket held in `socket`, once: only the thread that takes the
+// handle (an atomic exchange with 0) does the work. True when this call took it.
+bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket);

@@ -54,6 +54,9 @@ public:
     virtual int listen(SocketHandle s, int backlog) = 0;
     virtual SocketHandle accept(SocketHandle s, SocketAddressIn* peer, int* length) = 0;
     virtual int recv(SocketHandle s, char* buffer, int length, int flags) = 0;
+    // Waits at most `milliseconds` until `s` can be read without blocking (bytes are
+    // waiting, or the sender has closed): 1 when it can, 0 when the time ran out.
+    virtual int select(SocketHandle s, int milliseconds) = 0;
     virtual int shutdown(SocketHandle s, int how) = 0;
     virtual int closesocket(SocketHandle s) = 0;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "net/LineReader.h"
+#include "send/DeliveryRetry.h"
 #include "send/MessageEncoder.h"
 
 namespace {
@@ -12,6 +13,14 @@ std::string CodePointText(char32_t codePoint)
     char text[16];
     std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(codePoint));
     return text;
+}
+
+std::string TriesText(const DeliveryAttempts& attempts)
+{
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", attempts.elapsed.count() / 1000.0);
+    return std::to_string(attempts.tries) + (attempts.tries == 1 ? " try" : " tries") + " in " +
+           seconds + " s";
 }
 
 ExitCode ExitCodeFor(DeliveryOutcome outcome)
@@ -61,17 +70,26 @@ bool MessageSender::Send(const std::string& utf8, bool cut)
         Warn("cut to its first " + std::to_string(message.bytes.size()) + " bytes");
     }
     message.bytes += '\n';
-    const DeliveryResult result = DeliverLine(m_endpoint, message.bytes, m_options.timeoutSeconds);
+    const DeliveryAttempts attempts =
+        DeliverWithRetries(std::chrono::seconds(m_options.waitSeconds), [&] {
+            return DeliverLine(m_endpoint, message.bytes, m_options.timeoutSeconds);
+        });
+    const DeliveryResult& result = attempts.result;
     if (result.outcome == DeliveryOutcome::Delivered) return true;
     std::string text = "to " + m_options.host + " port " + std::to_string(m_options.port) + ": ";
     if (result.outcome == DeliveryOutcome::Refused) {
-        text += "connection refused; is the receiver running? (" + result.detail + ")";
+        text += "connection refused (gave up after " + TriesText(attempts) +
+                "); is the receiver running? (" + result.detail + ")";
+    } else if (WorthAnotherTry(result)) {
+        text += "no connection within " + std::to_string(m_options.timeoutSeconds) +
+                " s (gave up after " + TriesText(attempts) + ")";
     } else if (result.outcome == DeliveryOutcome::TimedOut) {
-        text += result.detail + " within " + std::to_string(m_options.timeoutSeconds) +
-                " s; it may not have been shown";
+        text += result.detail + " within " + std::to_string(m_options.timeoutSeconds) + " s";
     } else {
         text += result.detail;
     }
+    // The receiver had the connection: it may show the line, so a second copy is not sent.
+    if (result.connected) text += "; not sent again, since it may have been shown";
     Report(ExitCodeFor(result.outcome), "not delivered " + text);
     return false;
 }

@@ -7,6 +7,7 @@
 #include "send/MessageSender.h"
 #include "send/SendOptions.h"
 #include "send/TcpDelivery.h"
+#include "TidemarkVersion.h"
 
 int main(int argc, char** argv)
 {
@@ -19,6 +20,10 @@ int main(int argc, char** argv)
     const SendOptions& options = parsed.options;
     if (options.help) {
         std::fputs(HelpText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("tidemark-send %s\n", TIDEMARK_VERSION_TEXT);
         return 0;
     }
 

@@ -47,11 +47,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             options.help = true;
             return result;
         }
+        if (argument == "--version") {
+            options.version = true;
+            return result;
+        }
         if (argument == "--truncate") {
             options.truncate = true;
             continue;
         }
-        if (argument != "-p" && argument != "-t") {
+        if (argument != "-p" && argument != "-t" && argument != "-w") {
             return Failure(ExitCode::Usage, "unknown option \"" + argument + "\"");
         }
         if (i + 1 == arguments.size()) {
@@ -65,6 +69,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                                "bad port \"" + value + "\": give a number from 1 to 65535");
             }
             options.port = static_cast<std::uint16_t>(number);
+        } else if (argument == "-w") {
+            if (!ParseNumber(value, 0, kMaxTimeoutSeconds, number)) {
+                return Failure(ExitCode::Usage, "bad wait \"" + value +
+                                                    "\": give whole seconds from 0 to 86400");
+            }
+            options.waitSeconds = static_cast<int>(number);
         } else {
             if (!ParseNumber(value, 1, kMaxTimeoutSeconds, number)) {
                 return Failure(ExitCode::Usage, "bad time-out \"" + value +
@@ -85,7 +95,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 const char* HelpText()
 {
-    return "Usage: tidemark-send [-p PORT] [-t SECONDS] [--truncate] HOST [MESSAGE ...]\n"
+    return "Usage: tidemark-send [-p PORT] [-t SECONDS] [-w SECONDS] [--truncate]\n"
+           "                     HOST [MESSAGE ...]\n"
            "Sends MESSAGE (the words joined by blanks), or else each line of standard input,\n"
            "as a message of its own to the Tidemark receiver on HOST (an IPv4 name or address).\n"
            "\n"
@@ -96,13 +107,17 @@ const char* HelpText()
            "Options:\n"
            "  -p PORT     the receiver's TCP port (default 26112)\n"
            "  -t SECONDS  how long to wait for each connection and its close (default 10)\n"
+           "  -w SECONDS  how long to keep trying while the connection is refused or not made\n"
+           "              in time, as when the receiver is busy or starting (default 30;\n"
+           "              0: one try); a connection once made is never tried again\n"
            "  --truncate  send the first 8096 bytes of a longer message instead of refusing it\n"
            "  -h, --help  show this help\n"
+           "  --version   show the program's name and version\n"
            "\n"
            "Text is read as UTF-8 and sent as Windows-1252: the German umlauts and sharp s\n"
            "as their references, \"&\" as \"&amp;\", characters outside Windows-1252 as \"?\"\n"
            "(with a warning).\n"
-           "Exit status: 0 every message delivered, 1 other failure, 2 usage, 3 bad port,\n"
-           "4 unknown host, 5 connection refused, 6 time-out, 7 invalid UTF-8,\n"
-           "8 message too long.\n";
+           "Exit status: 0 every message delivered, 1 other failure (such as a connection\n"
+           "lost after it was made), 2 usage, 3 bad port, 4 unknown host, 5 connection\n"
+           "refused (still after -w SECONDS), 6 time-out, 7 invalid UTF-8, 8 message too long.\n";
 }

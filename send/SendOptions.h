@@ -8,13 +8,17 @@
 
 constexpr std::uint16_t kDefaultPort = 26112;
 constexpr int kDefaultTimeoutSeconds = 10;
+constexpr int kDefaultWaitSeconds = 30;
 
 struct SendOptions {
     std::string host;
     std::uint16_t port = kDefaultPort;
     int timeoutSeconds = kDefaultTimeoutSeconds;
+    // How long a refused or timed-out connection is tried again; 0: one try.
+    int waitSeconds = kDefaultWaitSeconds;
     bool truncate = false;
     bool help = false;
+    bool version = false;
     // Without message arguments the messages are the lines of standard input.
     bool messageGiven = false;
     std::string message;  // the message arguments joined by blanks

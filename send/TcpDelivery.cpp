@@ -109,7 +109,7 @@ std::string ErrorText(int error)
 
 DeliveryResult Result(DeliveryOutcome outcome, std::string detail)
 {
-    return DeliveryResult{outcome, std::move(detail)};
+    return DeliveryResult{outcome, std::move(detail), false};
 }
 
 class ScopedSocket {
@@ -262,7 +262,9 @@ DeliveryResult DeliverLine(const Ipv4Endpoint& endpoint, std::string_view line, 
         return Result(DeliveryOutcome::Failed, "cannot create a socket: " + ErrorText(LastError()));
     }
     DeliveryResult result = Connect(socket.Get(), endpoint, deadline);
-    if (result.outcome == DeliveryOutcome::Delivered) result = Write(socket.Get(), line, deadline);
+    if (result.outcome != DeliveryOutcome::Delivered) return result;
+    result = Write(socket.Get(), line, deadline);
     if (result.outcome == DeliveryOutcome::Delivered) result = WaitForClose(socket.Get(), deadline);
+    result.connected = true;
     return result;
 }

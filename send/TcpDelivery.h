@@ -15,6 +15,8 @@ enum class DeliveryOutcome { Delivered, UnknownHost, Refused, TimedOut, Failed }
 struct DeliveryResult {
     DeliveryOutcome outcome = DeliveryOutcome::Delivered;
     std::string detail;  // what went wrong, for the error message
+    // The receiver accepted the connection: from then on it may have shown the line.
+    bool connected = false;
 };
 
 // Starts the platform's sockets library for the life of the object (Winsock needs it; on

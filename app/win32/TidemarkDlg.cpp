@@ -1,7 +1,5 @@
 #include "app/win32/TidemarkDlg.h"
 
-#include <cstring>
-
 #include "app/WindowLayout.h"
 #include "controls/DisplayScale.h"
 #include "framework/WinApp.h"
@@ -14,17 +12,6 @@
 #include "res/resource.h"
 
 namespace {
-
-// A list change asked for by the listener thread (lParam: the ListChange). It is sent, so
-// the listener waits until the change is made; the window's thread carries it out, pop-up
-// and hide timer included (timers belong to the thread of their window).
-constexpr UINT WM_TIDEMARK_LIST_CHANGE = WM_APP + 1;
-
-// Under Wine a repaint of the list costs far more than receiving a line. Lines that follow
-// each other within this interval are painted together once it has passed: no reader
-// notices, and a flood of lines costs one repaint per interval instead of one per line.
-constexpr UINT_PTR kListRepaintTimerId = 2;
-constexpr DWORD kListRepaintInterval = 50;
 
 const char kSingleInstanceMutex[] = "TidemarkSoftware";
 
@@ -67,22 +54,6 @@ CTidemarkDlg::CTidemarkDlg() : CDialog(IDD_TIDEMARK_DIALOG, nullptr)
     m_initialClientSize = SIZE{360, 75};
 }
 
-// The listener thread works on this object, so it must end before the object does. The
-// exit button stops it in order; this covers every other way the dialog can end. The
-// window is gone by now, so the thread's last list operations fail at once instead of
-// waiting for this thread.
-CTidemarkDlg::~CTidemarkDlg()
-{
-    if (m_hListenerThread == nullptr)
-        return;
-    if (!m_bListenerEnded) {
-        m_bRun = false;
-        CloseListenSocket();
-        ::WaitForSingleObject(m_hListenerThread, INFINITE);
-    }
-    ::CloseHandle(m_hListenerThread);
-}
-
 const MessageMap* CTidemarkDlg::GetMessageMap() const
 {
     static const MessageEntry entries[] = {
@@ -103,7 +74,8 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_SIZE, &CTidemarkDlg::OnSize>(),
         OnMessage<WM_SIZING, &CTidemarkDlg::OnSizing>(),
         OnMessage<WM_DPICHANGED, &CTidemarkDlg::OnDpiChanged>(),
-        OnMessage<WM_TIDEMARK_LIST_CHANGE, &CTidemarkDlg::OnListChange>(),
+        OnMessage<CListenerHost::kListChangeMessage, &CTidemarkDlg::OnListChange>(),
+        OnMessage<WM_DESTROY, &CTidemarkDlg::OnDestroy>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetThisMessageMap(), entries);
     return &map;
@@ -129,18 +101,15 @@ BOOL CTidemarkDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    // One instance at a time: a running one holds the named mutex.
-    m_hMutex = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kSingleInstanceMutex);
-    if (m_hMutex != nullptr) {
+    if (m_singleInstance.RefusedFor(kSingleInstanceMutex)) {
         AfxMessageBox("You can run Tidemark Software only one time!", MB_OK);
         OnCancel();
         return FALSE;
     }
-    m_hMutex = ::CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
 
     m_bExitRequested = false;
 
-    AddTrayIcon();
+    m_trayIcon.Add(m_hWnd, kTrayIconId, m_hIcon, WM_TRAY_NOTIFY, GetProductName());
     SetUpHomepageLink(m_homepageLink, m_hLinkCursor);
 
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
@@ -148,11 +117,11 @@ BOOL CTidemarkDlg::OnInitDialog()
     m_hideTimerElapse = 12000;
     m_hideTimerId = 1;
     m_bOpenedByUser = false;
-    m_listenSocket = 0;
-    m_port = 26112;
-    m_pListenerThread = nullptr;
-    m_bRun = false;
-    m_bListenerEnded = true;
+    m_listener.m_listenSocket = 0;
+    m_listener.m_port = 26112;
+    m_listener.m_pListenerThread = nullptr;
+    m_listener.m_bRun = false;
+    m_listener.m_bListenerEnded = true;
 
     SetWindowText("Tidemark");
 
@@ -172,52 +141,11 @@ BOOL CTidemarkDlg::OnInitDialog()
     MoveWindow(placement.left, placement.top, placement.right - placement.left,
                placement.bottom - placement.top, TRUE);
 
-    StartListenerThread();
-    return TRUE;
-}
-
-void CTidemarkDlg::AddTrayIcon()
-{
-    // The first version of the record, sized for the platform built for: every shell
-    // knows it, and its tip holds 63 characters and the zero.
-    m_trayIcon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    m_trayIcon.hIcon = m_hIcon;
-    m_trayIcon.hWnd = m_hWnd;
-    const std::string tip = GetProductName().substr(0, sizeof m_trayIcon.szTip - 1);
-    std::memcpy(m_trayIcon.szTip, tip.c_str(), tip.size() + 1);
-    m_trayIcon.uCallbackMessage = WM_TRAY_NOTIFY;
-    m_trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_trayIcon.uID = kTrayIconId;
-    ::Shell_NotifyIconA(NIM_ADD, &m_trayIcon);
-}
-
-void CTidemarkDlg::StartListenerThread()
-{
-    // The window counts the thread as running from its creation on: should the dialog end
-    // before the thread's first step, the destructor must still wait for it.
-    m_bListenerEnded = false;
-    // Suspended until the run flag is set, so the thread's first look at it sees true.
-    CWinThread* thread = AfxBeginThread(&ListenerThreadProc, this, THREAD_PRIORITY_NORMAL, 0,
-                                        CREATE_SUSPENDED, nullptr);
-    if (thread == nullptr) {
-        m_bListenerEnded = true;
+    if (m_listener.Start(&ListenerThreadProc, this))
+        AddLine("Socketthread starting ...");
+    else
         AddLine("Can't starting Socketthread !!");
-        return;
-    }
-    ::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(),
-                      &m_hListenerThread, SYNCHRONIZE, FALSE, 0);
-    m_pListenerThread = thread;
-    m_bRun = true;
-    thread->ResumeThread();
-    AddLine("Socketthread starting ...");
-}
-
-// Takes the listening socket away from the listener: a waiting accept fails, and
-// releasing the sockets library makes a waiting recv fail too.
-void CTidemarkDlg::CloseListenSocket()
-{
-    WinsockApi sockets;
-    ReleaseListenSocket(sockets, m_listenSocket);
+    return TRUE;
 }
 
 UINT ListenerThreadProc(LPVOID window)
@@ -231,59 +159,38 @@ void CTidemarkDlg::RunListener()
 {
     {
         WinsockApi sockets;
-        Listener listener(sockets, *this,
-                          ListenerFields{m_bRun, m_bListenerEnded, m_listenSocket, m_port,
-                                         m_pListenerThread});
+        Listener listener(sockets, *this, m_listener.Fields());
         listener.Run();
     }
     AfxEndThread(0);
 }
 
-// Runs on the window's own thread, where every list change is carried out.
+// Runs on the window's own thread, where every list change is carried out. A line from
+// the network shows the window on top without activating it: the keyboard stays with the
+// program the user is typing in.
 void CTidemarkDlg::PopUp()
 {
-    ShowWindow(SW_SHOW);
+    ShowWindow(SW_SHOWNA);
     SetTimer(m_hideTimerId, m_hideTimerElapse);
 }
 
 void CTidemarkDlg::CarryOut(const ListChange& change)
 {
-    if (::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
-        SendMessage(WM_TIDEMARK_LIST_CHANGE, 0, reinterpret_cast<LPARAM>(&change));
+    if (!m_listener.OnWindowThread()) {
+        m_listener.HandOver(change);
         return;
     }
-    PaceListRepaint();
+    m_listener.PaceListRepaint();
     Apply(change);
 }
 
+// Only the change the listener waits on is carried out; the same message from anywhere
+// else does nothing.
 LRESULT CTidemarkDlg::OnListChange(WPARAM, LPARAM change)
 {
-    CarryOut(*reinterpret_cast<const ListChange*>(change));
+    if (const ListChange* handedOver = m_listener.TakeHandedOver(change))
+        CarryOut(*handedOver);
     return 0;
-}
-
-// A change after a pause is painted at once; one that follows the last within the
-// interval holds the list's repaint until the interval has passed.
-void CTidemarkDlg::PaceListRepaint()
-{
-    const DWORD now = ::GetTickCount();
-    const bool pause = now - m_lastListChange >= kListRepaintInterval;
-    m_lastListChange = now;
-    if (m_listRepaintHeld || pause)
-        return;
-    m_messageList.SendMessage(WM_SETREDRAW, FALSE);
-    m_listRepaintHeld = true;
-    SetTimer(kListRepaintTimerId, kListRepaintInterval);
-}
-
-void CTidemarkDlg::RepaintHeldList()
-{
-    KillTimer(kListRepaintTimerId);
-    m_listRepaintHeld = false;
-    // The list box brings its scroll bars up to date itself when it may draw again; only
-    // its lines need painting.
-    m_messageList.SendMessage(WM_SETREDRAW, TRUE);
-    m_messageList.Invalidate(TRUE);
 }
 
 void CTidemarkDlg::OnTimer(UINT_PTR id)
@@ -291,8 +198,8 @@ void CTidemarkDlg::OnTimer(UINT_PTR id)
     if (id == m_hideTimerId && !m_bOpenedByUser) {
         ShowWindow(SW_HIDE);
         KillTimer(m_hideTimerId);
-    } else if (id == kListRepaintTimerId) {
-        RepaintHeldList();
+    } else if (m_listener.IsRepaintTimer(id)) {
+        m_listener.RepaintHeldList();
     }
     CDialog::OnTimer(id);
 }
@@ -344,37 +251,40 @@ void CTidemarkDlg::OnClose()
         m_bOpenedByUser = false;
         return;
     }
-    m_bRun = false;
-    ClearList();
-    CloseListenSocket();
-    WaitForListenerEnd();
-    ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
-    if (m_hMutex != nullptr)
-        ::ReleaseMutex(m_hMutex);
+    StopInOrder();
     CDialog::OnClose();
 }
 
-// Keeps the window answering the list operations the listener thread still makes while it
-// winds down, and sleeps between them until a message comes or the thread is gone.
-void CTidemarkDlg::WaitForListenerEnd()
+// Every other end of the modal run (a cancel or OK command from outside, a quit request)
+// passes here while the window and its controls still exist.
+void CTidemarkDlg::OnDestroy()
 {
-    while (!m_bListenerEnded) {
-        while (::PeekMessageA(&m_exitMsg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&m_exitMsg);
-            ::DispatchMessageA(&m_exitMsg);
-        }
-        if (m_bListenerEnded || m_hListenerThread == nullptr)
-            break;
-        ::MsgWaitForMultipleObjectsEx(1, &m_hListenerThread, INFINITE, QS_ALLINPUT,
-                                      MWMO_INPUTAVAILABLE);
-    }
+    StopInOrder();
+    CDialog::OnDestroy();
 }
 
-// Every change of position, size, order or visibility puts the window back on top.
+// The listener goes before the window does: it is stopped, and waited for while the
+// window keeps answering; the sockets library goes only after it. Then the icon and the
+// single-instance guard. Once, whichever way the window ends.
+void CTidemarkDlg::StopInOrder()
+{
+    if (m_bStopped)
+        return;
+    m_bStopped = true;
+    m_listener.BeginStop();
+    ClearList();
+    m_listener.WakeListener();
+    m_listener.WaitForEnd(m_exitMsg);
+    m_trayIcon.Remove();
+    m_singleInstance.Release();
+}
+
+// Every change of position, size, order or visibility puts the window back on top,
+// without taking the activation from whichever window has it.
 void CTidemarkDlg::OnWindowPosChanged(WINDOWPOS* position)
 {
     CDialog::OnWindowPosChanged(position);
-    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 namespace {
@@ -507,14 +417,12 @@ void CTidemarkDlg::OnSelChangeMessageList()
     m_bOpenedByUser = false;
 }
 
-// One line at a time from the top, painted once at the end: a list of many thousand lines
-// empties in a moment. A repaint held for arriving lines is done with it.
+// One reset of the list, whatever its length; a repaint held for arriving lines is done
+// with it.
 void CTidemarkDlg::ClearList()
 {
-    m_messageList.SendMessage(WM_SETREDRAW, FALSE);
-    while (m_messageList.GetCount() > 0)
-        m_messageList.DeleteString(0);
-    RepaintHeldList();
+    m_messageList.ResetContent();
+    m_listener.RepaintHeldList();
 }
 
 bool CTidemarkDlg::ReadTopLine(std::string& line)

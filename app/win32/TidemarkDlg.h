@@ -4,21 +4,23 @@
 #include <cstdint>
 #include <string>
 
+#include "app/win32/ListenerHost.h"
+#include "app/win32/SingleInstanceGuard.h"
+#include "app/win32/TrayIcon.h"
 #include "controls/win32/HButton.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "framework/WinThread.h"
-#include "net/SocketApi.h"
 #include "text/MessageListOutput.h"
 
 // The main window: the message list with its buttons. It starts the listener thread,
 // which writes every status, error and message line through the list operations
 // inherited from MessageListOutput; each of them pops the window up, and the hide timer
-// hides it again 12 seconds after the last line unless the user opened it.
+// hides it again 12 seconds after the last line unless the user opened it. Every way the
+// window ends stops the listener, removes the icon and lets go of the single-instance
+// guard, in that order, before the window goes.
 class CTidemarkDlg : public CDialog, public MessageListOutput {
 public:
     CTidemarkDlg();
-    ~CTidemarkDlg() override;
 
     void PopUp() override;
     void ClearList();
@@ -44,6 +46,7 @@ protected:
     BOOL PreTranslateMessage(MSG* msg) override;
     void OnExit();
     void OnClose();
+    void OnDestroy();
     void OnWindowPosChanged(WINDOWPOS* position);
     void OnSize(UINT type, int width, int height);
     void OnSizing(UINT edge, RECT* rect);
@@ -58,28 +61,19 @@ protected:
     void InsertTopLine(const std::string& line) override;
 
 private:
-    void AddTrayIcon();
-    void StartListenerThread();
-    void CloseListenSocket();
-    void WaitForListenerEnd();
-    void PaceListRepaint();
-    void RepaintHeldList();
+    void StopInOrder();
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
     CHButton m_homepageLink;
-    HANDLE m_hMutex = nullptr;
-    NOTIFYICONDATAA m_trayIcon{};
-    std::atomic<CWinThread*> m_pListenerThread{nullptr};
-    // The listener thread's own handle, kept by the window: the thread object deletes
-    // itself, and its handle with it, when the thread ends.
-    HANDLE m_hListenerThread = nullptr;
-    std::atomic<bool> m_bRun{false};
-    std::atomic<bool> m_bListenerEnded{true};
+    CSingleInstanceGuard m_singleInstance;
+    CTrayIcon m_trayIcon;
+    // The listener thread's shared fields (run flag, ended flag, sockets, port, thread)
+    // and the window's half of its life.
+    CListenerHost m_listener{*this, m_messageList};
     bool m_bExitRequested = false;
+    bool m_bStopped = false;
     MSG m_exitMsg{};
-    std::atomic<SocketHandle> m_listenSocket{0};
-    std::uint16_t m_port = 26112;
     UINT m_hideTimerElapse = 12000;
     UINT m_hideTimerId = 1;
     bool m_bOpenedByUser = false;
@@ -90,10 +84,6 @@ private:
     CStatic m_versionLabel;
     CButton m_hideButton;
     CListBox m_messageList;
-
-    // While lines arrive in quick succession, the list repaints at a reader's pace.
-    bool m_listRepaintHeld = false;
-    DWORD m_lastListChange = 0;
 };
 
 UINT ListenerThreadProc(LPVOID window);

@@ -117,6 +117,15 @@ int WinsockApi::recv(SocketHandle s, char* buffer, int length, int flags)
     return ::recv(s, buffer, length, flags);
 }
 
+int WinsockApi::select(SocketHandle s, int milliseconds)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(s), &readable);
+    timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    return ::select(0, &readable, nullptr, nullptr, &limit);
+}
+
 int WinsockApi::shutdown(SocketHandle s, int how)
 {
     return ::shutdown(s, how);

@@ -48,7 +48,7 @@ class SenderTest(TidemarkTestCase):
 
         # Refused and not sent: neither adds a line.
         before = self.tidemark.lines()
-        self.assertEqual(self.send("-p", "26113", "127.0.0.1", "x").returncode, 5)
+        self.assertEqual(self.send("-w", "0", "-p", "26113", "127.0.0.1", "x").returncode, 5)
         self.assertEqual(self.send("127.0.0.1", stdin=b"bad \xff\n").returncode, 7)
         self.assertEqual(self.tidemark.lines(), before)
 

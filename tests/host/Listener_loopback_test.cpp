@@ -215,6 +215,21 @@ TEST_F(LoopbackListener, SecondSenderIsServedAfterTheFirstCloses)
     EXPECT_EQ(list.Lines().at(1), "par" + kFromLoopback);
 }
 
+TEST_F(LoopbackListener, ASlowSendersAddressShowsAloneAndAReadyLineTravelsWithItsAddress)
+{
+    const int popUps = list.PopUps();
+    Sender slow(listener.port);
+    slow.Send("par");
+    ASSERT_TRUE(WaitForAddressLineOnTop());
+    Sender ready(listener.port);  // waits in the queue with its whole line sent
+    ready.Send("ready\n");
+
+    slow.Send("tial\n");
+    EXPECT_EQ(listener.WaitForServedLine(2), "ready" + kFromLoopback);
+    EXPECT_EQ(list.Lines().at(1), "partial" + kFromLoopback);
+    EXPECT_EQ(list.PopUps() - popUps, 3) << "the slow sender's address and its join, one change for the ready one";
+}
+
 TEST_F(LoopbackListener, StopWhileWaitingForASenderEndsTheThreadSilently)
 {
     const Lines before = list.Lines();

@@ -35,6 +35,7 @@ protected:
     std::atomic<bool>& ended = *new (pages.Page(kEndedPage)) std::atomic<bool>(true);
     std::atomic<CWinThread*>& thread = *new (pages.Page(kThreadPage)) std::atomic<CWinThread*>(nullptr);
     std::atomic<SocketHandle> listenSocket{0};
+    std::atomic<SocketHandle> connection{0};
     const std::uint16_t port = 26112;  // nothing is bound: the seam is scripted
     int threadObject = 0;
 
@@ -48,7 +49,7 @@ protected:
         thread = reinterpret_cast<CWinThread*>(&threadObject);
         sockets.StopAtLastAccept(&run);
         sockets.onEveryCall = [this] { pages.Arm(); };
-        Listener(sockets, list, ListenerFields{run, ended, listenSocket, port, thread}).Run();
+        Listener(sockets, list, ListenerFields{run, ended, listenSocket, port, thread, connection}).Run();
         pages.Disarm();
         sockets.onEveryCall = nullptr;
     }
@@ -89,7 +90,7 @@ TEST_F(ScriptedListener, ServesALineWithTheWinsockCallsInOrderAndReleasesAllOnSt
         "WSAStartup(0x0101)", "gethostname(64)", "gethostbyname(scripted-host)", "inet_ntoa(127.0.0.1)",
         "socket(2,1,6)", "bind(100,16)", "listen(100,2)",
         "accept(100,16)", "inet_ntoa(127.0.0.1)", "inet_addr(127.0.0.1)",
-        "recv(200,8096,2)", "recv(200,6,0)",
+        "select(200)", "recv(200,8096,2)", "recv(200,6,0)",
         "shutdown(200,1)", "closesocket(200)",
         "accept(100,16)",
         "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
@@ -218,10 +219,11 @@ TEST_F(ScriptedListener, ListenSocketTakenByTheExitSequenceIsNotReleasedTwice)
     ScriptedSocketApi::Outcome bindFails;
     bindFails.result = kSocketError;
     bindFails.error = 10038;
-    bindFails.action = [this] { ReleaseListenSocket(sockets, listenSocket); };  // the window exits meanwhile
+    bindFails.action = [this] { TakeAndCloseSocket(sockets, listenSocket); };  // the window exits meanwhile
     sockets.Script("bind", bindFails);
     RunListener();
-    EXPECT_EQ(Closing(), (Calls{"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    // The library is the stop's to release, once the listener has ended.
+    EXPECT_EQ(Closing(), (Calls{"shutdown(100,1)", "closesocket(100)"}));
 }
 
 // Failures in the accept loop.
@@ -367,18 +369,18 @@ TEST_F(ScriptedListener, ShownLineIsDecodedAndHasItsTabsAsBlanks)
 
 // Releasing the listening socket.
 
-TEST(ReleaseListenSocket, DoesNothingWithoutAnOpenSocket)
+TEST(TakeAndCloseSocket, DoesNothingWithoutAnOpenSocket)
 {
     ScriptedSocketApi sockets;
     std::atomic<SocketHandle> none{0};
-    ReleaseListenSocket(sockets, none);
+    EXPECT_FALSE(TakeAndCloseSocket(sockets, none));
     std::atomic<SocketHandle> invalid{kInvalidSocket};
-    ReleaseListenSocket(sockets, invalid);
+    EXPECT_FALSE(TakeAndCloseSocket(sockets, invalid));
     EXPECT_TRUE(sockets.Calls().empty());
     EXPECT_EQ(invalid.load(), 0u);
 }
 
-TEST(ReleaseListenSocket, TwoThreadsAtOnceReleaseOnlyOnce)
+TEST(TakeAndCloseSocket, TwoThreadsAtOnceCloseOnlyOnce)
 {
     for (int round = 0; round < 200; ++round) {
         ScriptedSocketApi sockets;
@@ -388,14 +390,14 @@ TEST(ReleaseListenSocket, TwoThreadsAtOnceReleaseOnlyOnce)
             while (!go) {
                 std::this_thread::yield();
             }
-            ReleaseListenSocket(sockets, listenSocket);
+            TakeAndCloseSocket(sockets, listenSocket);
         };
         std::thread first(release);
         std::thread second(release);
         go = true;
         first.join();
         second.join();
-        ASSERT_EQ(sockets.Calls(), (Calls{"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+        ASSERT_EQ(sockets.Calls(), (Calls{"shutdown(100,1)", "closesocket(100)"}));
         ASSERT_EQ(listenSocket.load(), 0u);
     }
 }

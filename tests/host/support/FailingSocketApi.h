@@ -17,6 +17,7 @@ public:
     int listen(SocketHandle, int) override { return kSocketError; }
     SocketHandle accept(SocketHandle, SocketAddressIn*, int*) override { return kInvalidSocket; }
     int recv(SocketHandle, char*, int, int) override { return kSocketError; }
+    int select(SocketHandle, int) override { return kSocketError; }
     int shutdown(SocketHandle, int) override { return kSocketError; }
     int closesocket(SocketHandle) override { return kSocketError; }
 };

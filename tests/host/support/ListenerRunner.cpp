@@ -19,13 +19,13 @@ void ListenerRunner::Start(SocketApi& sockets, std::uint16_t listenPort)
     Stop();
     m_sockets = &sockets;
     port = listenPort;
-    thread = reinterpret_cast<CWinThread*>(&m_threadObject);
+    life.m_pListenerThread = reinterpret_cast<CWinThread*>(&m_threadObject);
     run = true;  // as the main window does before the thread gets going
     auto finished = std::make_shared<std::promise<void>>();
     m_listenerDone = finished->get_future();
     // Run() returns instead of ending the thread: the caller ends it, here by returning.
     m_listenerThread = std::thread([this, finished] {
-        Listener(*m_sockets, m_list, ListenerFields{run, ended, listenSocket, port, thread}).Run();
+        Listener(*m_sockets, m_list, life.Fields()).Run();
         finished->set_value();
     });
 }
@@ -65,13 +65,14 @@ void ListenerRunner::Stop()
     if (!m_listenerThread.joinable()) {
         return;
     }
-    run = false;
-    ReleaseListenSocket(*m_sockets, listenSocket);
+    life.ClearRunFlag();
+    life.CloseSockets(*m_sockets);
     if (!WaitUntilEnded()) {
         ADD_FAILURE() << "the listener thread did not end after the stop";
         std::abort();  // it would hang the run otherwise
     }
     m_listenerThread.join();
+    life.ReleaseSocketsLibrary(*m_sockets);
 }
 
 std::string ListenerRunner::TopLine() const
@@ -92,6 +93,7 @@ void ListenerRunner::ExpectEndedWithFieldsCleared() const
 {
     EXPECT_TRUE(ended);
     EXPECT_FALSE(run);
-    EXPECT_EQ(thread.load(), nullptr);
+    EXPECT_EQ(life.m_pListenerThread.load(), nullptr);
     EXPECT_EQ(listenSocket.load(), 0u);
+    EXPECT_EQ(life.m_connectionSocket.load(), 0u);
 }

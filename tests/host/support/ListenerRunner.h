@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "net/Listener.h"
+#include "net/ListenerLife.h"
 #include "support/RecordingMessageList.h"
 
 // The status line's end once the listener waits for senders.
@@ -18,9 +19,9 @@ inline const std::string kFromLoopback = " <- 127.0.0.1";
 
 bool EndsWith(const std::string& text, const std::string& end);
 
-// The main window's side of a listener under test, over any socket seam: the fields it
-// shares with the listener thread, the thread itself, and the window's exit sequence.
-// The listener writes to the recording list the runner was made with.
+// A listener under test, over any socket seam, with the program's own fields and stop
+// (ListenerLife) on a thread of the test's. The listener writes to the recording list the
+// runner was made with.
 class ListenerRunner {
 public:
     explicit ListenerRunner(RecordingMessageList& list) : m_list(list) {}
@@ -40,8 +41,8 @@ public:
     bool WaitUntilListening();
     bool WaitUntilEnded();
 
-    // What the main window's exit sequence does to the listener: the run flag down, the
-    // listening socket released, the thread joined. Nothing when none runs.
+    // The program's stop: the run flag down, both sockets closed, the thread joined, the
+    // sockets library released. Nothing when none runs.
     void Stop();
 
     std::string TopLine() const;
@@ -53,11 +54,11 @@ public:
     // The fields the listener has cleared and set by the time its thread ends.
     void ExpectEndedWithFieldsCleared() const;
 
-    std::atomic<bool> run{false};
-    std::atomic<bool> ended{true};
-    std::atomic<SocketHandle> listenSocket{0};
-    std::uint16_t port = 0;
-    std::atomic<CWinThread*> thread{nullptr};
+    ListenerLife life{0};
+    std::atomic<bool>& run = life.m_bRun;
+    std::atomic<bool>& ended = life.m_bListenerEnded;
+    std::atomic<SocketHandle>& listenSocket = life.m_listenSocket;
+    std::uint16_t& port = life.m_port;
 
 private:
     RecordingMessageList& m_list;

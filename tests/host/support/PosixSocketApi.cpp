@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -260,6 +261,13 @@ int PosixSocketApi::recv(SocketHandle s, char* buffer, int length, int flags)
         received = ::recv(ToFd(s), buffer, static_cast<std::size_t>(length), nativeFlags);
     } while (received < 0 && errno == EINTR);
     return received < 0 ? FailFromErrno() : static_cast<int>(received);
+}
+
+int PosixSocketApi::select(SocketHandle s, int milliseconds)
+{
+    pollfd waiting{ToFd(s), POLLIN, 0};
+    const int ready = ::poll(&waiting, 1, milliseconds);
+    return ready < 0 ? FailFromErrno() : ready;
 }
 
 int PosixSocketApi::shutdown(SocketHandle s, int how)

@@ -32,6 +32,7 @@ public:
     int listen(SocketHandle s, int backlog) override;
     SocketHandle accept(SocketHandle s, SocketAddressIn* peer, int* length) override;
     int recv(SocketHandle s, char* buffer, int length, int flags) override;
+    int select(SocketHandle s, int milliseconds) override;
     int shutdown(SocketHandle s, int how) override;
     int closesocket(SocketHandle s) override;
 

@@ -20,7 +20,7 @@
 // gives 100. Connect() scripts the next accept to give a new connection (200, 201, ...)
 // from the peer 127.0.0.1; recv on a connection plays what ScriptRecv and Send queued for
 // it (Send: one segment, of which a recv hands over at most the rest, and a peeking recv
-// leaves all queued), then returns 0 (the sender closed).
+// leaves all queued), then returns 0 (the sender closed); select finds it readable.
 // When accept has no outcome left it plays an exit: it clears the run flag given to
 // StopAtLastAccept, if any, and fails as a closed listening socket does.
 class ScriptedSocketApi : public SocketApi {
@@ -70,6 +70,7 @@ public:
     int listen(SocketHandle s, int backlog) override;
     SocketHandle accept(SocketHandle s, SocketAddressIn* peer, int* length) override;
     int recv(SocketHandle s, char* buffer, int length, int flags) override;
+    int select(SocketHandle s, int milliseconds) override;
     int shutdown(SocketHandle s, int how) override;
     int closesocket(SocketHandle s) override;
 

@@ -33,8 +33,10 @@ int NotFound(const char* what) {
     return kExitNotFound;
 }
 
-// The window a command acts on: the one given with --window, else the main window.
+// The window a command acts on: the one given with --window (ffff: every top-level
+// window), else the main window.
 HWND TargetWindow(const Arguments& args) {
+    if (args.window == HWND_BROADCAST) return HWND_BROADCAST;
     if (args.window != nullptr) return IsWindow(args.window) ? args.window : nullptr;
     return FindMainWindow();
 }
@@ -269,6 +271,14 @@ int Send(const Arguments& args) {
                              static_cast<UINT>(args.timeoutMs), &result))
         return Fail("SendMessage failed or timed out");
     std::printf("%lld\n", static_cast<long long>(static_cast<LRESULT>(result)));
+    return kExitOk;
+}
+
+int Quit(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    if (!PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0))
+        return Fail("PostThreadMessage failed");
     return kExitOk;
 }
 

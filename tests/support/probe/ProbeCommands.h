@@ -30,6 +30,8 @@ int Click(const Arguments& args);
 int Key(const Arguments& args);
 int Post(const Arguments& args);
 int Send(const Arguments& args);
+int Quit(const Arguments& args);
+int HoldFocus(const Arguments& args);
 int Select(const Arguments& args);
 int MessageBoxInfo(const Arguments& args);
 int MessageBoxClose(const Arguments& args);

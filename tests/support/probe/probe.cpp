@@ -10,7 +10,12 @@
 //   probe click ID                  BN_CLICKED from button ID, as a mouse click sends it
 //   probe key VK [--to ID]          a key press and release in the focused control
 //   probe post MSG WPARAM LPARAM    post a message to the window
-//   probe send MSG WPARAM LPARAM    send it and print the result
+//   probe send MSG WPARAM LPARAM    send it and print the result (--window ffff: post or
+//                                   send to every top-level window)
+//   probe quit                      post WM_QUIT to the window's thread
+//   probe hold-focus MS             a window of the probe's own takes the foreground and
+//                                   the keyboard focus and prints "ready"; after MS it
+//                                   prints whether it still has both
 //   probe select INDEX              choose a line of the message list, as a click does
 //   probe msgbox [--timeout-ms N]   wait for a message box, print caption, text, owner
 //   probe msgbox-close [--timeout-ms N]  press its OK (or Cancel) button
@@ -58,6 +63,8 @@ const Command kCommands[] = {
     {"key", probe::Key},
     {"post", probe::Post},
     {"send", probe::Send},
+    {"quit", probe::Quit},
+    {"hold-focus", probe::HoldFocus},
     {"select", probe::Select},
     {"msgbox", probe::MessageBoxInfo},
     {"msgbox-close", probe::MessageBoxClose},

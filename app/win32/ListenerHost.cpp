@@ -1,0 +1,156 @@
+#include "app/win32/ListenerHost.h"
+
+#include "net/win32/WinsockApi.h"
+
+namespace {
+
+// Under Wine a repaint of the list costs far more than receiving a line. Lines that follow
+// each other within this interval are painted together once it has passed: no reader
+// notices, and a flood of lines costs one repaint per interval instead of one per line.
+constexpr DWORD kListRepaintInterval = 50;
+
+// How often a wait without the thread's handle looks at the ended flag.
+constexpr DWORD kEndedFlagPoll = 10;
+
+constexpr std::uint16_t kPort = 26112;
+
+}  // namespace
+
+CListenerHost::CListenerHost(CWnd& window, CListBox& list)
+    : ListenerLife(kPort), m_window(window), m_list(list), m_windowThreadId(::GetCurrentThreadId())
+{
+}
+
+CListenerHost::~CListenerHost()
+{
+    if (!m_bListenerEnded) {
+        BeginStop();
+        WakeListener();
+        WaitWithoutWindow();
+    }
+    WinsockApi sockets;
+    ReleaseSocketsLibrary(sockets);
+    if (m_hListenerThread != nullptr)
+        ::CloseHandle(m_hListenerThread);
+}
+
+bool CListenerHost::Start(AFX_THREADPROC proc, LPVOID argument)
+{
+    m_target = m_window.m_hWnd;
+    // The thread counts as running from its creation on: should the window end before
+    // the thread's first step, the stop must still wait for it.
+    m_bListenerEnded = false;
+    // Suspended until the run flag is set, so the thread's first look at it sees true.
+    CWinThread* thread = AfxBeginThread(proc, argument, THREAD_PRIORITY_NORMAL, 0,
+                                        CREATE_SUSPENDED, nullptr);
+    if (thread == nullptr) {
+        m_bListenerEnded = true;
+        return false;
+    }
+    // Without a handle of its own the stop still waits, on the ended flag alone.
+    if (!::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(),
+                           &m_hListenerThread, SYNCHRONIZE, FALSE, 0))
+        m_hListenerThread = nullptr;
+    m_pListenerThread = thread;
+    m_bRun = true;
+    thread->ResumeThread();
+    return true;
+}
+
+// The change is known to the window's thread only while the listener waits on it: the
+// message carries its address, which must match.
+void CListenerHost::HandOver(const ListChange& change)
+{
+    if (!m_takingChanges)
+        return;
+    m_handedOver = &change;
+    ::SendMessageA(m_target, kListChangeMessage, 0, reinterpret_cast<LPARAM>(&change));
+    m_handedOver = nullptr;
+}
+
+const ListChange* CListenerHost::TakeHandedOver(LPARAM lParam)
+{
+    const ListChange* expected = reinterpret_cast<const ListChange*>(lParam);
+    if (expected == nullptr || !m_takingChanges)
+        return nullptr;
+    return m_handedOver.compare_exchange_strong(expected, nullptr) ? expected : nullptr;
+}
+
+// A change after a pause is painted at once; one that follows the last within the
+// interval holds the list's repaint until the interval has passed.
+void CListenerHost::PaceListRepaint()
+{
+    const DWORD now = ::GetTickCount();
+    const bool pause = now - m_lastListChange >= kListRepaintInterval;
+    m_lastListChange = now;
+    if (m_listRepaintHeld || pause)
+        return;
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
+    m_listRepaintHeld = true;
+    m_window.SetTimer(kListRepaintTimerId, kListRepaintInterval);
+}
+
+void CListenerHost::RepaintHeldList()
+{
+    m_window.KillTimer(kListRepaintTimerId);
+    m_listRepaintHeld = false;
+    // The list box brings its scroll bars up to date itself when it may draw again; only
+    // its lines need painting.
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.Invalidate(TRUE);
+}
+
+void CListenerHost::BeginStop()
+{
+    m_takingChanges = false;
+    ClearRunFlag();
+}
+
+void CListenerHost::WakeListener()
+{
+    WinsockApi sockets;
+    CloseSockets(sockets);
+}
+
+// Keeps the window answering while the listener winds down, and sleeps between messages
+// until one comes or the thread is gone. A quit request met on the way is left for the
+// loop it was meant for.
+void CListenerHost::WaitForEnd(MSG& msg)
+{
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (!m_bListenerEnded) {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (m_bListenerEnded)
+            break;
+        if (m_hListenerThread != nullptr)
+            ::MsgWaitForMultipleObjectsEx(1, &m_hListenerThread, INFINITE, QS_ALLINPUT,
+                                          MWMO_INPUTAVAILABLE);
+        else
+            ::MsgWaitForMultipleObjectsEx(0, nullptr, kEndedFlagPoll, QS_ALLINPUT,
+                                          MWMO_INPUTAVAILABLE);
+    }
+    WaitWithoutWindow();
+    WinsockApi sockets;
+    ReleaseSocketsLibrary(sockets);
+    if (quit)
+        ::PostQuitMessage(static_cast<int>(quitCode));
+}
+
+// The listener touches nothing of the window's after its ended flag; its thread is let
+// finish before the sockets library goes.
+void CListenerHost::WaitWithoutWindow()
+{
+    while (!m_bListenerEnded)
+        ::Sleep(kEndedFlagPoll);
+    if (m_hListenerThread != nullptr)
+        ::WaitForSingleObject(m_hListenerThread, INFINITE);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "net/Listener.h"
+#include "net/SocketApi.h"
+
+// The listener thread's life as its owner sees it: the fields both threads share, and the
+// stop. Stopping never depends on a sender nor on who else holds the sockets library: the
+// run flag goes down first, so that the woken listener ends without a word; then both of
+// its sockets are taken from it and closed, which wakes a waiting accept or recv; and only
+// once the listener has ended is the sockets library released, never under a call.
+class ListenerLife {
+public:
+    explicit ListenerLife(std::uint16_t port) : m_port(port) {}
+    ListenerLife(const ListenerLife&) = delete;
+    ListenerLife& operator=(const ListenerLife&) = delete;
+
+    ListenerFields Fields()
+    {
+        return ListenerFields{m_bRun, m_bListenerEnded, m_listenSocket, m_port,
+                              m_pListenerThread, m_connectionSocket};
+    }
+
+    // The stop, step by step: the owner waits for the listener's end between the last two.
+    void ClearRunFlag() { m_bRun = false; }
+    void CloseSockets(SocketApi& sockets);
+    void ReleaseSocketsLibrary(SocketApi& sockets);
+
+    std::atomic<CWinThread*> m_pListenerThread{nullptr};
+    std::atomic<bool> m_bRun{false};
+    std::atomic<bool> m_bListenerEnded{true};
+    std::atomic<SocketHandle> m_listenSocket{0};
+    std::atomic<SocketHandle> m_connectionSocket{0};
+    std::uint16_t m_port;
+
+private:
+    // Set when the stop took the listening socket, and with it the listener's duty to
+    // release the sockets library it started.
+    bool m_libraryToRelease = false;
+};

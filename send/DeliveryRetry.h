@@ -1,0 +1,40 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "send/TcpDelivery.h"
+
+// A receiver serves one sender at a time behind a listen queue of two. On Windows a
+// connection request that finds the queue full is refused at once, and a receiver that is
+// starting or restarting refuses every request: a sender that meets either waits its turn
+// and tries again, with a pause that grows up to a cap, until its total wait is used up.
+// Only a try that never reached the receiver is repeated; once a connection was made, the
+// line may have been shown, and a second try could show it twice.
+
+using RetryDuration = std::chrono::milliseconds;
+
+// The pause after the given number of failed tries: 100 ms, doubled each time, at most 2 s.
+RetryDuration PauseAfter(int failedTries);
+
+// Whether another try may help: the connection was refused or timed out before it was made.
+bool WorthAnotherTry(const DeliveryResult& result);
+
+struct DeliveryAttempts {
+    DeliveryResult result;  // the last try's
+    int tries = 0;
+    RetryDuration elapsed{0};  // from the start of the first try to the end of the last
+};
+
+// Tries `deliver` until it succeeds, fails in a way that another try cannot mend, or
+// `totalWait` has passed since the first try began (no pause reaches beyond that point;
+// a wait of zero makes one try). `elapsed` reads the time since the first try began and
+// `pause` waits, so that the policy can run on a clock of its own.
+DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
+                                    const std::function<DeliveryResult()>& deliver,
+                                    const std::function<RetryDuration()>& elapsed,
+                                    const std::function<void(RetryDuration)>& pause);
+
+// The same on the steady clock, sleeping between tries.
+DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
+                                    const std::function<DeliveryResult()>& deliver);
