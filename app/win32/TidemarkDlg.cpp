@@ -167,9 +167,13 @@ void CTidemarkDlg::RunListener()
 
 // Runs on the window's own thread, where every list change is carried out. A line from
 // the network shows the window on top without activating it: the keyboard stays with the
-// program the user is typing in.
+// program the user is typing in. A hidden window's thread may still count it as its
+// active window (Wine keeps that after another program took the foreground, and then
+// hands the window the keyboard again when it reappears): it lets go of that first.
 void CTidemarkDlg::PopUp()
 {
+    if (!IsWindowVisible() && ::GetActiveWindow() == m_hWnd && ::GetForegroundWindow() != m_hWnd)
+        ::SetActiveWindow(nullptr);
     ShowWindow(SW_SHOWNA);
     SetTimer(m_hideTimerId, m_hideTimerElapse);
 }
