@@ -3,7 +3,8 @@
 // The main window's layout, in pixels: the message list fills the window above one row of
 // controls. "clear list", "exit" and the version label sit side by side from the left
 // edge; the homepage link and "X" sit at the right edge. The small controls keep their
-// sizes; only the message list grows and shrinks.
+// sizes; only the message list grows and shrinks. The margins are designed for 96 dots per
+// inch and scale with the window's.
 
 struct PixelSize {
     int width = 0;
@@ -37,7 +38,7 @@ struct MainWindowLayout {
     PixelSize minTrackSize;
 };
 
-MainWindowLayout LayOutMainWindow(PixelSize client, const BottomRowSizes& controls);
+MainWindowLayout LayOutMainWindow(PixelSize client, const BottomRowSizes& controls, int dpi = 96);
 
 // A window rectangle being dragged, in screen coordinates.
 struct DragRect {

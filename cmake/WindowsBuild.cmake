@@ -30,6 +30,8 @@ file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
 add_executable(tidemark WIN32 ${APP_SOURCES} ${FRAMEWORK_ENTRY} res/tidemark.rc)
 target_link_libraries(tidemark PRIVATE tidemark_glue)
 tidemark_warnings(tidemark)
+include(${CMAKE_CURRENT_LIST_DIR}/Manifest.cmake)
+tidemark_embed_manifest(tidemark)
 
 # The probe: a console program that end-to-end tests use to look at and drive the
 # running program from outside, as a person would.
@@ -56,5 +58,7 @@ if(GTEST_SOURCE_DIR AND EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
   target_include_directories(win32_tests PRIVATE tests/win32 tests/host)
   target_link_libraries(win32_tests PRIVATE tidemark_glue gtest gtest_main)
   tidemark_warnings(win32_tests)
+  # The framework and the controls are tested with the common controls the program uses.
+  tidemark_embed_manifest(win32_tests)
   add_dependencies(win32_tests tidemark)
 endif()

@@ -17,12 +17,12 @@ LinkHalfExtent LinkHalfExtentOf(int textWidth, int textHeight, bool hasIcon, int
     return half;
 }
 
-LinkRect LinkTargetRect(const LinkRect& currentInParent, const LinkHalfExtent& half)
+LinkRect LinkTargetRect(const LinkRect& currentInParent, const LinkHalfExtent& half, int margin)
 {
     const int cx = Centre(currentInParent.left, currentInParent.right);
     const int cy = Centre(currentInParent.top, currentInParent.bottom);
-    return LinkRect{cx - half.width - kLinkMargin, cy - half.height - kLinkMargin,
-                    cx + half.width + kLinkMargin, cy + half.height + kLinkMargin};
+    return LinkRect{cx - half.width - margin, cy - half.height - margin, cx + half.width + margin,
+                    cy + half.height + margin};
 }
 
 LinkRect LinkCaptionArea(const LinkRect& item, bool hasIcon, int iconSize)

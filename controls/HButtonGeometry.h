@@ -1,8 +1,8 @@
 #pragma once
 
 // Where the hyperlink button puts its caption and itself. The button is always exactly
-// as large as its caption plus a margin of 2 pixels on each side (and room for the icon),
-// centred on the point where it sat before; all divisions truncate.
+// as large as its caption plus a margin on each side (2 pixels at 96 dots per inch) and
+// room for the icon, centred on the point where it sat before; all divisions truncate.
 
 struct LinkRect {
     int left;
@@ -29,7 +29,8 @@ LinkHalfExtent LinkHalfExtentOf(int textWidth, int textHeight, bool hasIcon, int
 
 // The button's new rectangle in its parent's client coordinates, around the centre of
 // its current one.
-LinkRect LinkTargetRect(const LinkRect& currentInParent, const LinkHalfExtent& half);
+LinkRect LinkTargetRect(const LinkRect& currentInParent, const LinkHalfExtent& half,
+                        int margin = kLinkMargin);
 
 // The item rectangle the caption is centred in: with an icon it starts behind the icon
 // (at twice the icon size, which leaves the caption 2 pixels behind the icon).

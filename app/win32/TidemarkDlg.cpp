@@ -1,7 +1,9 @@
 #include "app/win32/TidemarkDlg.h"
 
 #include "app/WindowLayout.h"
+#include "controls/DisplayScale.h"
 #include "framework/WinApp.h"
+#include "framework/WindowDpi.h"
 #include "info/win32/AboutDlg.h"
 #include "info/win32/HomepageLink.h"
 #include "info/win32/VersionInfo.h"
@@ -71,6 +73,7 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_WINDOWPOSCHANGED, &CTidemarkDlg::OnWindowPosChanged>(),
         OnMessage<WM_SIZE, &CTidemarkDlg::OnSize>(),
         OnMessage<WM_SIZING, &CTidemarkDlg::OnSizing>(),
+        OnMessage<WM_DPICHANGED, &CTidemarkDlg::OnDpiChanged>(),
         OnMessage<CListenerHost::kListChangeMessage, &CTidemarkDlg::OnListChange>(),
         OnMessage<WM_DESTROY, &CTidemarkDlg::OnDestroy>(),
     };
@@ -122,13 +125,16 @@ BOOL CTidemarkDlg::OnInitDialog()
 
     SetWindowText("Tidemark");
 
-    // Give the client area its initial size, keeping the top-left corner.
+    // Give the client area its initial size, keeping the top-left corner. The sizes are
+    // designed for 96 dots per inch and scale with the window's.
+    const int dpi = GetWindowDpi(m_hWnd);
+    m_minTrackSize = SIZE{ScaleToDpi(m_minTrackSize.cx, dpi), ScaleToDpi(m_minTrackSize.cy, dpi)};
     RECT client;
     GetClientRect(&client);
     POINT origin{client.left, client.top};
     ::ClientToScreen(m_hWnd, &origin);
-    RECT placement{origin.x, origin.y, origin.x + m_initialClientSize.cx,
-                   origin.y + m_initialClientSize.cy};
+    RECT placement{origin.x, origin.y, origin.x + ScaleToDpi(m_initialClientSize.cx, dpi),
+                   origin.y + ScaleToDpi(m_initialClientSize.cy, dpi)};
     const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
     ::AdjustWindowRectEx(&placement, style, FALSE, exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE));
@@ -313,7 +319,8 @@ void CTidemarkDlg::OnSize(UINT type, int width, int height)
                                ClientSizeOf(m_versionLabel), ClientSizeOf(m_homepageLink),
                                ClientSizeOf(m_hideButton)};
     const MainWindowLayout layout =
-        LayOutMainWindow(PixelSize{client.right - client.left, client.bottom - client.top}, sizes);
+        LayOutMainWindow(PixelSize{client.right - client.left, client.bottom - client.top}, sizes,
+                         GetWindowDpi(m_hWnd));
     Place(m_messageList, layout.messageList);
     Place(m_clearButton, layout.clearButton);
     Place(m_exitButton, layout.exitButton);
@@ -331,6 +338,20 @@ void CTidemarkDlg::OnSizing(UINT edge, RECT* rect)
     KeepMinimumSize(dragged, PixelSize{m_minTrackSize.cx, m_minTrackSize.cy});
     rect->right = dragged.right;
     rect->bottom = dragged.bottom;
+}
+
+// Moved to a display of another scale: the system scales the dialog's font and controls,
+// the window takes the rectangle the system suggests, and the layout follows the new scale.
+LRESULT CTidemarkDlg::OnDpiChanged(WPARAM, LPARAM suggested)
+{
+    const LRESULT result = Default();
+    const RECT& rect = *reinterpret_cast<const RECT*>(suggested);
+    ::SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(&client);
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    return result;
 }
 
 void CTidemarkDlg::OnSysCommand(UINT id, LPARAM parameter)
@@ -374,11 +395,12 @@ void CTidemarkDlg::OnPaint()
     GetClientRect(&client);
     const int w = client.right - client.left;
     const int h = client.bottom - client.top;
+    const int frame = ScaleToDpi(kFrameWidth, GetWindowDpi(m_hWnd));
     HDC dc = ::GetDC(m_hWnd);
-    FillStrip(dc, 0, 0, w, kFrameWidth, kFrameBlue);
-    FillStrip(dc, w - kFrameWidth, 0, kFrameWidth, h, kFrameBlue);
-    FillStrip(dc, 0, h - kFrameWidth, w, kFrameWidth, kFrameRed);
-    FillStrip(dc, 0, 0, kFrameWidth, h, kFrameRed);
+    FillStrip(dc, 0, 0, w, frame, kFrameBlue);
+    FillStrip(dc, w - frame, 0, frame, h, kFrameBlue);
+    FillStrip(dc, 0, h - frame, w, frame, kFrameRed);
+    FillStrip(dc, 0, 0, frame, h, kFrameRed);
     ::ReleaseDC(m_hWnd, dc);
 }
 

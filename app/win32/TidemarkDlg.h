@@ -50,6 +50,7 @@ protected:
     void OnWindowPosChanged(WINDOWPOS* position);
     void OnSize(UINT type, int width, int height);
     void OnSizing(UINT edge, RECT* rect);
+    LRESULT OnDpiChanged(WPARAM, LPARAM suggested);
 
     // The list lives on the window's thread: a change asked for by the listener thread is
     // carried out there, whole, in one sent message.

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "controls/DisplayScale.h"
 #include "controls/HButtonGeometry.h"
+#include "framework/WindowDpi.h"
 
 namespace {
 
@@ -190,20 +192,23 @@ void CHButton::DrawItem(DRAWITEMSTRUCT* item)
     ::FillRect(dc, &item->rcItem, background);
     ::DeleteObject(background);
 
+    // The caption's font already has the display's scale; the icon and the margin get it.
+    const int dpi = GetWindowDpi(m_hWnd);
+    const int iconSize = ScaleToDpi(m_iconSize, dpi);
     const bool hasIcon = m_bIconPresent != FALSE;
-    const LinkHalfExtent half = LinkHalfExtentOf(extent.cx, extent.cy, hasIcon, m_iconSize);
+    const LinkHalfExtent half = LinkHalfExtentOf(extent.cx, extent.cy, hasIcon, iconSize);
 
     RECT current;
     GetWindowRect(&current);
     ::MapWindowPoints(nullptr, ::GetParent(m_hWnd), reinterpret_cast<POINT*>(&current), 2);
-    const LinkRect target = LinkTargetRect(ToLinkRect(current), half);
+    const LinkRect target =
+        LinkTargetRect(ToLinkRect(current), half, ScaleToDpi(kLinkMargin, dpi));
 
     ::SetTextColor(dc, TextColour());
 
     if (hasIcon)
-        ::DrawIconEx(dc, 0, 0, m_hIcon, m_iconSize, m_iconSize, 0, nullptr,
-                     DI_NORMAL | DI_COMPAT);
-    const LinkRect captionArea = LinkCaptionArea(ToLinkRect(item->rcItem), hasIcon, m_iconSize);
+        ::DrawIconEx(dc, 0, 0, m_hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL | DI_COMPAT);
+    const LinkRect captionArea = LinkCaptionArea(ToLinkRect(item->rcItem), hasIcon, iconSize);
 
     if (!caption.empty()) {
         const LinkPoint origin = LinkTextOrigin(captionArea, half);

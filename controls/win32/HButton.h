@@ -6,7 +6,8 @@
 // link colour, underlined always or only while the pointer is over it, in the hover
 // colour while the pointer is over it, with the owner's cursor, an optional 16-pixel
 // icon in front of the caption, and a tooltip. On every draw it moves and resizes
-// itself to fit its caption around its old centre.
+// itself to fit its caption around its old centre. Its pixel sizes are those of 96 dots
+// per inch, scaled to the window's.
 //
 // It does not act on a click itself: the owner gets the ordinary BN_CLICKED. The control
 // must carry BS_OWNERDRAW in its template. The cursor and icon stay the caller's.

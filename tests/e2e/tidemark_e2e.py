@@ -91,9 +91,9 @@ class ProbeError(RuntimeError):
 
 
 class TidemarkRun:
-    def __init__(self, name):
+    def __init__(self, name, dpi=None):
         self.name = name
-        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb")
+        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb", dpi=dpi)
         self.exe = os.path.join(windows_bin(), "tidemark.exe")
         self.probe_exe = os.path.join(windows_bin(), "probe.exe")
         self.processes = []

@@ -46,13 +46,13 @@ def _link_or_copy(src, dst):
 class WineSession:
     """One Wine prefix, and optionally one X display, for one test or one run."""
 
-    def __init__(self, root, name, display="none"):
+    def __init__(self, root, name, display="none", dpi=None):
         self.root = os.path.abspath(root)
         self.prefix = os.path.join(self.root, "prefixes", name)
         self.display_mode = display  # "none", "xvfb" or "user"
         self.display = None
         self._xvfb = None
-        self._ensure_prefix(unmanaged=(display == "xvfb"))
+        self._ensure_prefix(unmanaged=(display == "xvfb"), dpi=dpi)
         self._start_server()
         if display == "xvfb":
             self._start_xvfb()
@@ -84,7 +84,7 @@ class WineSession:
                 open(ready, "w").close()
         return template
 
-    def _ensure_prefix(self, unmanaged):
+    def _ensure_prefix(self, unmanaged, dpi):
         ready = os.path.join(self.prefix, PREFIX_READY)
         if os.path.exists(ready):
             return
@@ -93,14 +93,21 @@ class WineSession:
         os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
         shutil.copytree(template, self.prefix, symlinks=True, copy_function=_link_or_copy,
                         ignore=shutil.ignore_patterns(TEMPLATE_READY))
+        settings = []
         if unmanaged:
             # Xvfb runs no window manager, and Wine would wait two seconds for one at
             # every show and hide of a managed window.
+            settings.append((r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N"))
+        if dpi:
+            # The display's scale in dots per inch (96 when unset), as the user sets it.
+            settings.append((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(dpi)))
+        if settings:
             env = self.env()
             env.pop("DISPLAY", None)
-            subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
-                            "Managed", "/d", "N", "/f"], env=env, check=True,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for key, value_name, kind, value in settings:
+                subprocess.run([WINE, "reg", "add", key, "/v", value_name, "/t", kind, "/d",
+                                value, "/f"], env=env, check=True,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             subprocess.run([WINESERVER, "-w"], env=env, check=True)
         open(ready, "w").close()
 
