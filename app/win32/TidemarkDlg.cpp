@@ -169,12 +169,16 @@ void CTidemarkDlg::RunListener()
 // the network shows the window on top without activating it: the keyboard stays with the
 // program the user is typing in. A hidden window's thread may still count it as its
 // active window (Wine keeps that after another program took the foreground, and then
-// hands the window the keyboard again when it reappears): it lets go of that first.
+// hands the window the keyboard again when it reappears): it lets go of that first. A
+// window already shown is left as it is (showing it again would only restack it, at the
+// cost of a repaint per line under Wine).
 void CTidemarkDlg::PopUp()
 {
-    if (!IsWindowVisible() && ::GetActiveWindow() == m_hWnd && ::GetForegroundWindow() != m_hWnd)
-        ::SetActiveWindow(nullptr);
-    ShowWindow(SW_SHOWNA);
+    if (!IsWindowVisible()) {
+        if (::GetActiveWindow() == m_hWnd && ::GetForegroundWindow() != m_hWnd)
+            ::SetActiveWindow(nullptr);
+        ShowWindow(SW_SHOWNA);
+    }
     SetTimer(m_hideTimerId, m_hideTimerElapse);
 }
 
