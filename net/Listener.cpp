@@ -197,42 +197,42 @@ void ListenerRun::ServeConnections()
     TakeAndCloseSocket(m_sockets, m_fields.m_connectionSocket);
 }
 
-// Reads the sender's one line and shows it with the sender's address. The address shows
-// on its own first when the line keeps the listener waiting (or a receive error comes
-// first), and the line then joins it.
+// Reads the sender's one line and shows it with the sender's address, in one change when
+// the line is there within a moment. Otherwise the address shows on its own while the
+// line is awaited (or above a receive error), and the line then joins it.
 void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText)
 {
     std::string line;
     LineReadEnd end = ReadLineWithin(m_sockets, connection, m_fields.m_bRun, line, kLineWithAddressWait);
-    const bool addressFirst = end == LineReadEnd::Waiting || end == LineReadEnd::ReceiveError ||
-                              end == LineReadEnd::Stopped;
-    // The code is read before a line goes out: adding a line is a window message, which
-    // may overwrite the thread's last error.
-    int code = 0;
-    std::string errorText = "error calling recv():\n";
-    if (end == LineReadEnd::ReceiveError) {
-        DescribeRecvError(m_sockets, code, errorText);
-    }
-    if (addressFirst) {
-        m_output.AddLine(peerText);
-    }
-    if (end == LineReadEnd::Waiting) {
-        end = ReadLine(m_sockets, connection, m_fields.m_bRun, line);
+    const bool lineReady = end == LineReadEnd::LineEnd || end == LineReadEnd::Full ||
+                           end == LineReadEnd::SenderClosed;
+    if (!lineReady) {
+        // The code is read before a line goes out: adding a line is a window message,
+        // which may overwrite the thread's last error.
+        int code = 0;
+        std::string errorText = "error calling recv():\n";
         if (end == LineReadEnd::ReceiveError) {
             DescribeRecvError(m_sockets, code, errorText);
         }
-    }
-    if (end == LineReadEnd::ReceiveError && m_fields.m_bRun) {
-        m_output.AddSocketErrorLine(code, errorText);
+        m_output.AddLine(peerText);
+        if (end == LineReadEnd::Waiting) {
+            end = ReadLine(m_sockets, connection, m_fields.m_bRun, line);
+            if (end == LineReadEnd::ReceiveError) {
+                DescribeRecvError(m_sockets, code, errorText);
+            }
+        }
+        if (end == LineReadEnd::ReceiveError && m_fields.m_bRun) {
+            m_output.AddSocketErrorLine(code, errorText);
+        }
     }
     if (!m_fields.m_bRun) {
         return;
     }
     DecodeHtmlEntities(line);
-    if (addressFirst) {
-        m_output.PrependToTopLine(line + " <-");
-    } else {
+    if (lineReady) {
         m_output.AddLine(line + " <- " + peerText);
+    } else {
+        m_output.PrependToTopLine(line + " <-");
     }
 }
 

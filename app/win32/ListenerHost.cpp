@@ -26,10 +26,8 @@ CListenerHost::~CListenerHost()
     if (!m_bListenerEnded) {
         BeginStop();
         WakeListener();
-        WaitWithoutWindow();
     }
-    WinsockApi sockets;
-    ReleaseSocketsLibrary(sockets);
+    FinishStop();
     if (m_hListenerThread != nullptr)
         ::CloseHandle(m_hListenerThread);
 }
@@ -138,19 +136,21 @@ void CListenerHost::WaitForEnd(MSG& msg)
             ::MsgWaitForMultipleObjectsEx(0, nullptr, kEndedFlagPoll, QS_ALLINPUT,
                                           MWMO_INPUTAVAILABLE);
     }
-    WaitWithoutWindow();
-    WinsockApi sockets;
-    ReleaseSocketsLibrary(sockets);
+    FinishStop();
     if (quit)
         ::PostQuitMessage(static_cast<int>(quitCode));
 }
 
 // The listener touches nothing of the window's after its ended flag; its thread is let
 // finish before the sockets library goes.
-void CListenerHost::WaitWithoutWindow()
+void CListenerHost::FinishStop()
 {
-    while (!m_bListenerEnded)
-        ::Sleep(kEndedFlagPoll);
-    if (m_hListenerThread != nullptr)
+    if (m_hListenerThread != nullptr) {
         ::WaitForSingleObject(m_hListenerThread, INFINITE);
+    } else {
+        while (!m_bListenerEnded)
+            ::Sleep(kEndedFlagPoll);
+    }
+    WinsockApi sockets;
+    ReleaseSocketsLibrary(sockets);
 }

@@ -51,7 +51,8 @@ public:
 private:
     static constexpr UINT_PTR kListRepaintTimerId = 2;
 
-    void WaitWithoutWindow();
+    // Waits for the thread without dispatching anything, then releases the library.
+    void FinishStop();
 
     CWnd& m_window;
     CListBox& m_list;
