@@ -327,20 +327,10 @@ std::vector<COLORREF> CapturePixels(HDC source, int x, int y, int width, int hei
     return pixels;
 }
 
-// Which system icon a message box shows. Icon handles cannot be compared across
-// processes under Wine, so the icon static's pixels on screen are compared with each
-// system icon drawn here on the same background.
-std::string MessageBoxIconName(HWND box) {
-    HWND iconStatic = nullptr;
-    for (HWND child : ChildWindows(box)) {
-        if (ClassName(child) == "Static" &&
-            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            iconStatic = child;
-            break;
-        }
-    }
-    if (iconStatic == nullptr || !IsWindowVisible(iconStatic)) return "none";
-
+// Which system icon the screen shows at an icon static, or "" when no system icon matches.
+// Icon handles cannot be compared across processes under Wine, so the static's pixels on
+// screen are compared with each system icon drawn here on the same background.
+std::string SystemIconOnScreen(HWND iconStatic) {
     RECT rect;
     GetWindowRect(iconStatic, &rect);
     const int width = GetSystemMetrics(SM_CXICON);
@@ -356,7 +346,7 @@ std::string MessageBoxIconName(HWND box) {
                                {IDI_ASTERISK, "information"},
                                {IDI_HAND, "error"},
                                {IDI_QUESTION, "question"}};
-    std::string best = "other";
+    std::string best;
     size_t bestMatches = 0;
     for (const NamedIcon& icon : icons) {
         const std::vector<COLORREF> drawn = CapturePixels(
@@ -370,7 +360,25 @@ std::string MessageBoxIconName(HWND box) {
     }
     ReleaseDC(nullptr, screen);
     // Anything short of a near-perfect match is some other picture.
-    return bestMatches * 100 >= shown.size() * 95 ? best : "other";
+    return bestMatches * 100 >= shown.size() * 95 ? best : std::string();
+}
+
+// Which system icon a message box shows. A box is found as soon as it is visible, which
+// may be before it has painted, so the screen is read again for a while before the
+// picture counts as some other one.
+std::string MessageBoxIconName(HWND box) {
+    HWND iconStatic = nullptr;
+    for (HWND child : ChildWindows(box)) {
+        if (ClassName(child) == "Static" &&
+            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            iconStatic = child;
+            break;
+        }
+    }
+    if (iconStatic == nullptr || !IsWindowVisible(iconStatic)) return "none";
+    std::string name;
+    WaitUntil(5000, [&] { return !(name = SystemIconOnScreen(iconStatic)).empty(); });
+    return name.empty() ? "other" : name;
 }
 
 int MessageBoxInfo(const Arguments& args) {
