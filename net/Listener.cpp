@@ -166,7 +166,8 @@ void ListenerRun::ServeConnections()
     while (m_fields.m_bRun) {
         SocketAddressIn peer;
         int peerLength = kSocketAddressLength;
-        const SocketHandle connection = m_sockets.accept(m_fields.m_listenSocket, &peer, &peerLength);
+        const SocketHandle connection =
+            m_sockets.accept(m_fields.m_listenSocket, &peer, &peerLength);
         // Known to the stop before the run flag is looked at: either the stop finds the
         // connection and closes it, or this thread finds the flag cleared.
         if (IsOpen(connection)) {
@@ -199,41 +200,45 @@ void ListenerRun::ServeConnections()
 
 // Reads the sender's one line and shows it with the sender's address, in one change when
 // the line is there within a moment. Otherwise the address shows on its own while the
-// line is awaited (or above a receive error), and the line then joins it.
+// line is awaited (or above a receive error), and the line then joins it. Once the run
+// flag is down, neither the line nor an error is shown.
 void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText)
 {
     std::string line;
-    LineReadEnd end = ReadLineWithin(m_sockets, connection, m_fields.m_bRun, line, kLineWithAddressWait);
-    const bool lineReady = end == LineReadEnd::LineEnd || end == LineReadEnd::Full ||
-                           end == LineReadEnd::SenderClosed;
-    if (!lineReady) {
-        // The code is read before a line goes out: adding a line is a window message,
-        // which may overwrite the thread's last error.
-        int code = 0;
-        std::string errorText = "error calling recv():\n";
+    // A failing recv's code is read at once: showing a line is a window message, which
+    // may overwrite the thread's last error.
+    int code = 0;
+    std::string errorText = "error calling recv():\n";
+    const auto describingError = [&](LineReadEnd end) {
         if (end == LineReadEnd::ReceiveError) {
             DescribeRecvError(m_sockets, code, errorText);
         }
-        m_output.AddLine(peerText);
-        if (end == LineReadEnd::Waiting) {
-            end = ReadLine(m_sockets, connection, m_fields.m_bRun, line);
-            if (end == LineReadEnd::ReceiveError) {
-                DescribeRecvError(m_sockets, code, errorText);
-            }
+        return end;
+    };
+
+    LineReadEnd end = describingError(
+        ReadLineWithin(m_sockets, connection, m_fields.m_bRun, line, kLineWithAddressWait));
+    if (end == LineReadEnd::LineEnd || end == LineReadEnd::Full ||
+        end == LineReadEnd::SenderClosed) {
+        if (!m_fields.m_bRun) {
+            return;
         }
-        if (end == LineReadEnd::ReceiveError && m_fields.m_bRun) {
-            m_output.AddSocketErrorLine(code, errorText);
-        }
+        DecodeHtmlEntities(line);
+        m_output.AddLine(line + " <- " + peerText);
+        return;
+    }
+    m_output.AddLine(peerText);
+    if (end == LineReadEnd::Waiting) {
+        end = describingError(ReadLine(m_sockets, connection, m_fields.m_bRun, line));
     }
     if (!m_fields.m_bRun) {
         return;
     }
-    DecodeHtmlEntities(line);
-    if (lineReady) {
-        m_output.AddLine(line + " <- " + peerText);
-    } else {
-        m_output.PrependToTopLine(line + " <-");
+    if (end == LineReadEnd::ReceiveError) {
+        m_output.AddSocketErrorLine(code, errorText);
     }
+    DecodeHtmlEntities(line);
+    m_output.PrependToTopLine(line + " <-");
 }
 
 // The ended flag goes last: the exit sequence stops waiting as soon as it sees it, and

@@ -13,7 +13,7 @@
 // once the listener has ended is the sockets library released, never under a call.
 class ListenerLife {
 public:
-    explicit ListenerLife(std::uint16_t port) : m_port(port) {}
+    ListenerLife() = default;
     ListenerLife(const ListenerLife&) = delete;
     ListenerLife& operator=(const ListenerLife&) = delete;
 
@@ -33,7 +33,7 @@ public:
     std::atomic<bool> m_bListenerEnded{true};
     std::atomic<SocketHandle> m_listenSocket{0};
     std::atomic<SocketHandle> m_connectionSocket{0};
-    std::uint16_t m_port;
+    std::uint16_t m_port = 0;  // set by the owner's start-up
 
 private:
     // Set when the stop took the listening socket, and with it the listener's duty to

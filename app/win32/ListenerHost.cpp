@@ -12,12 +12,10 @@ constexpr DWORD kListRepaintInterval = 50;
 // How often a wait without the thread's handle looks at the ended flag.
 constexpr DWORD kEndedFlagPoll = 10;
 
-constexpr std::uint16_t kPort = 26112;
-
 }  // namespace
 
 CListenerHost::CListenerHost(CWnd& window, CListBox& list)
-    : ListenerLife(kPort), m_window(window), m_list(list), m_windowThreadId(::GetCurrentThreadId())
+    : m_window(window), m_list(list), m_windowThreadId(::GetCurrentThreadId())
 {
 }
 

@@ -11,8 +11,7 @@ public:
     // Lets go of the name taken by RefusedFor, if this instance took it.
     void Release();
 
-    HANDLE m_hMutex = nullptr;
-
 private:
+    HANDLE m_hMutex = nullptr;
     bool m_created = false;
 };

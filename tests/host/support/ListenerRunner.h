@@ -54,7 +54,7 @@ public:
     // The fields the listener has cleared and set by the time its thread ends.
     void ExpectEndedWithFieldsCleared() const;
 
-    ListenerLife life{0};
+    ListenerLife life;
     std::atomic<bool>& run = life.m_bRun;
     std::atomic<bool>& ended = life.m_bListenerEnded;
     std::atomic<SocketHandle>& listenSocket = life.m_listenSocket;
