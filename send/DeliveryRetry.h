@@ -17,7 +17,7 @@ using RetryDuration = std::chrono::milliseconds;
 // The pause after the given number of failed tries: 100 ms, doubled each time, at most 2 s.
 RetryDuration PauseAfter(int failedTries);
 
-// Whether another try may help: the connection was refused or timed out before it was made.
+// Whether another try may help: the connection was refused, unreachable or not made in time.
 bool WorthAnotherTry(const DeliveryResult& result);
 
 struct DeliveryAttempts {
@@ -35,6 +35,9 @@ DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
                                     const std::function<RetryDuration()>& elapsed,
                                     const std::function<void(RetryDuration)>& pause);
 
-// The same on the steady clock, sleeping between tries.
-DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
-                                    const std::function<DeliveryResult()>& deliver);
+// The same with a limit that may move while the tries go on: after each failed try
+// `timeLeft` says how much longer to go on.
+DeliveryAttempts DeliverWithRetries(const std::function<DeliveryResult()>& deliver,
+                                    const std::function<RetryDuration()>& timeLeft,
+                                    const std::function<RetryDuration()>& elapsed,
+                                    const std::function<void(RetryDuration)>& pause);
