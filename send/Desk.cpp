@@ -130,7 +130,9 @@ RetryDuration Desk::TimeLeft(const OutgoingMessage& message, const DeliveryResul
     const RetryDuration wait = std::chrono::seconds(m_options.waitSeconds);
     if (m_options.spoolLines == 0) return Until(message.readAt + wait);
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_away && WorthAnotherTry(last)) {
+    // A receiver that is busy for a moment is not worth a word; one that has kept a
+    // message longer than -w, which would have been given up without the spool, is.
+    if (!m_away && WorthAnotherTry(last) && SendClock::now() >= message.readAt + wait) {
         m_away = true;
         m_awaySince = SendClock::now();
         m_awayCode = ExitCodeFor(last.outcome);

@@ -189,6 +189,103 @@ std::string AddHosts(const std::string& word, std::vector<std::string>& hosts)
     return "";
 }
 
+// Sorts the arguments into options (applied at once) and words.
+std::string Gather(const std::vector<std::string>& arguments, Gathered& gathered,
+                   SendOptions& options, ExitCode& code)
+{
+    constexpr std::size_t kNotSeen = static_cast<std::size_t>(-1);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool endedOptions = gathered.wordsBeforeEndOfOptions != kNotSeen;
+        if (!endedOptions && argument == "--") {
+            gathered.wordsBeforeEndOfOptions = gathered.words.size();
+        } else if (endedOptions || argument.size() < 2 || argument[0] != '-') {
+            gathered.words.push_back(argument);
+        } else {
+            OptionUse use;
+            std::string problem = ReadOption(arguments, i, use);
+            if (problem.empty()) problem = Apply(use, gathered, options, code);
+            if (!problem.empty() || options.help || options.version) return problem;
+        }
+    }
+    return "";
+}
+
+// With -m every word is a host.
+std::string TakeMessageOption(const Gathered& gathered, std::vector<std::string>& hostWords,
+                              SendOptions& options)
+{
+    const std::vector<std::string>& words = gathered.words;
+    if (words.size() > gathered.wordsBeforeMessage) {
+        return Quoted(words[gathered.wordsBeforeMessage]) +
+               " follows the message of -m; quote a message of several words (-m 'disk "
+               "full'), and name the hosts before -m";
+    }
+    hostWords.insert(hostWords.end(), words.begin(), words.end());
+    options.messageGiven = options.message != "-";
+    if (!options.messageGiven) options.message.clear();
+    return "";
+}
+
+// Without -m the first word is the host, unless -H named the hosts; the rest is the message.
+std::string TakeMessageWords(const Gathered& gathered, std::vector<std::string>& hostWords,
+                             SendOptions& options)
+{
+    const std::vector<std::string>& words = gathered.words;
+    std::size_t firstMessageWord = 0;
+    if (hostWords.empty() && !words.empty() && words[0] != "-") {
+        hostWords.push_back(words[0]);
+        firstMessageWord = 1;
+    }
+    const std::vector<std::string> message(words.begin() + static_cast<long>(firstMessageWord),
+                                           words.end());
+    // "--" between the hosts and the message vouches for the message as it stands.
+    if (gathered.wordsBeforeEndOfOptions != firstMessageWord) {
+        if (message.size() == 1 && message[0] == "-") return "";  // standard input
+        if (std::find(message.begin(), message.end(), "-") != message.end()) {
+            return "\"-\" (standard input) stands alone in place of the message; put -- "
+                   "before a message meant so";
+        }
+        if (LooksLikeAnotherHost(message)) {
+            return Quoted(message[0]) + " looks like one more host, not the start of the "
+                   "message: name several hosts before -m (tidemark-send " +
+                   (hostWords.empty() ? std::string("HOST") : hostWords[0]) + " " +
+                   message[0] + " -m '" + Joined(message, 1) +
+                   "'), or put -- before text meant this way";
+        }
+    }
+    options.messageGiven = !message.empty();
+    options.message = Joined(message, 0);
+    return "";
+}
+
+// The hosts, from the command line or else from TIDEMARK_HOST; the port from
+// TIDEMARK_PORT unless -p gave one.
+std::string TakeHostsAndPort(const std::vector<std::string>& hostWords, bool portGiven,
+                             const SenderEnvironment& environment, SendOptions& options,
+                             ExitCode& code)
+{
+    std::vector<std::string> words = hostWords;
+    if (words.empty() && environment.host != nullptr && *environment.host != '\0') {
+        words.push_back(environment.host);
+    }
+    if (words.empty()) return "no host given: name one, give -H HOST, or set TIDEMARK_HOST";
+    for (const std::string& word : words) {
+        const std::string problem = AddHosts(word, options.hosts);
+        if (!problem.empty()) return problem;
+    }
+    long port = 0;
+    if (!portGiven && environment.port != nullptr && *environment.port != '\0') {
+        if (!ParseNumber(environment.port, 1, 65535, port)) {
+            code = ExitCode::BadPort;
+            return "bad port " + Quoted(environment.port) +
+                   " in TIDEMARK_PORT: give a number from 1 to 65535";
+        }
+        options.port = static_cast<std::uint16_t>(port);
+    }
+    return "";
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments,
@@ -197,85 +294,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments,
     ParsedCommandLine result;
     SendOptions& options = result.options;
     Gathered gathered;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool endedOptions = gathered.wordsBeforeEndOfOptions != static_cast<std::size_t>(-1);
-        if (!endedOptions && argument == "--") {
-            gathered.wordsBeforeEndOfOptions = gathered.words.size();
-        } else if (endedOptions || argument.size() < 2 || argument[0] != '-') {
-            gathered.words.push_back(argument);
-        } else {
-            OptionUse use;
-            ExitCode code = ExitCode::Usage;
-            std::string problem = ReadOption(arguments, i, use);
-            if (problem.empty()) problem = Apply(use, gathered, options, code);
-            if (!problem.empty()) return Failure(code, problem);
-            if (options.help || options.version) return result;
-        }
-    }
+    ExitCode code = ExitCode::Usage;
+    std::string problem = Gather(arguments, gathered, options, code);
+    if (!problem.empty()) return Failure(code, problem);
+    if (options.help || options.version) return result;
 
-    std::vector<std::string>& words = gathered.words;
     std::vector<std::string> hostWords = gathered.hostOptions;
-    std::size_t firstMessageWord = 0;
-    if (gathered.messageOption) {
-        if (words.size() > gathered.wordsBeforeMessage) {
-            return Failure(ExitCode::Usage,
-                           Quoted(words[gathered.wordsBeforeMessage]) +
-                               " follows the message of -m; quote a message of several words "
-                               "(-m 'disk full'), and name the hosts before -m");
-        }
-        hostWords.insert(hostWords.end(), words.begin(), words.end());
-        words.clear();
-        options.messageGiven = options.message != "-";
-        if (!options.messageGiven) options.message.clear();
-    } else {
-        if (hostWords.empty() && !words.empty() && words[0] != "-") {
-            hostWords.push_back(words[0]);
-            firstMessageWord = 1;
-        }
-        // "--" between the hosts and the message vouches for the message as it stands.
-        const bool literal = gathered.wordsBeforeEndOfOptions == firstMessageWord;
-        const std::vector<std::string> message(words.begin() + static_cast<long>(firstMessageWord),
-                                               words.end());
-        if (!literal && message.size() == 1 && message[0] == "-") {
-            // "-" stands for standard input, as when no message is given.
-        } else if (!literal && std::find(message.begin(), message.end(), "-") != message.end()) {
-            return Failure(ExitCode::Usage, "\"-\" (standard input) stands alone in place of "
-                                            "the message; put -- before a message meant so");
-        } else if (!literal && LooksLikeAnotherHost(message)) {
-            return Failure(ExitCode::Usage,
-                           Quoted(message[0]) + " looks like one more host, not the start of "
-                           "the message: name several hosts before -m (tidemark-send " +
-                               (hostWords.empty() ? std::string("HOST") : hostWords[0]) + " " +
-                               message[0] + " -m '" + Joined(message, 1) +
-                               "'), or put -- before text meant this way");
-        } else if (!message.empty()) {
-            options.messageGiven = true;
-            options.message = Joined(message, 0);
-        }
+    problem = gathered.messageOption ? TakeMessageOption(gathered, hostWords, options)
+                                     : TakeMessageWords(gathered, hostWords, options);
+    if (problem.empty()) {
+        problem = TakeHostsAndPort(hostWords, gathered.portGiven, environment, options, code);
     }
-
-    if (hostWords.empty() && environment.host != nullptr && *environment.host != '\0') {
-        hostWords.push_back(environment.host);
-    }
-    if (hostWords.empty()) {
-        return Failure(ExitCode::Usage, "no host given: name one, give -H HOST, or set "
-                                        "TIDEMARK_HOST");
-    }
-    for (const std::string& word : hostWords) {
-        const std::string problem = AddHosts(word, options.hosts);
-        if (!problem.empty()) return Failure(ExitCode::Usage, problem);
-    }
-
-    long port = 0;
-    if (!gathered.portGiven && environment.port != nullptr && *environment.port != '\0') {
-        if (!ParseNumber(environment.port, 1, 65535, port)) {
-            return Failure(ExitCode::BadPort, "bad port " + Quoted(environment.port) +
-                                                  " in TIDEMARK_PORT: give a number from 1 "
-                                                  "to 65535");
-        }
-        options.port = static_cast<std::uint16_t>(port);
-    }
+    if (!problem.empty()) return Failure(code, problem);
     return result;
 }
 
