@@ -64,9 +64,9 @@ std::string GivenUpText(const std::string& message, const std::string& where,
         return text + "host unreachable (" + TriesText(attempts) +
                "): no route to it, or it is switched off (" + result.detail + ")";
     case DeliveryOutcome::TimedOut:
-        return text + ShortReason(result, timeoutSeconds) + " to the connection request (" +
-               TriesText(attempts) + "): a firewall that drops it silently, or the machine "
-               "is off";
+        return text + "no answer to the connection request within " +
+               std::to_string(timeoutSeconds) + " s (" + TriesText(attempts) +
+               "): a firewall may drop it silently, or the machine is off";
     default:
         return text + result.detail;
     }
