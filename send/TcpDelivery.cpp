@@ -110,7 +110,10 @@ using Clock = std::chrono::steady_clock;
 
 std::string ErrorText(int error)
 {
-    return SystemText(error) + " (error " + std::to_string(error) + ")";
+    // Some systems (Wine among them) have no text for some socket errors.
+    const std::string text = SystemText(error);
+    const std::string code = "error " + std::to_string(error);
+    return text.empty() ? code : text + " (" + code + ")";
 }
 
 DeliveryResult Result(DeliveryOutcome outcome, std::string detail)
