@@ -7,8 +7,10 @@
 
 // A receiver serves one sender at a time behind a listen queue of two. On Windows a
 // connection request that finds the queue full is refused at once, and a receiver that is
-// starting or restarting refuses every request: a sender that meets either waits its turn
-// and tries again, with a pause that grows up to a cap, until its total wait is used up.
+// starting or restarting refuses every request; a machine that is being switched on, or a
+// network that is coming back, is unreachable for a while. A sender that meets any of
+// these waits its turn and tries again, with a pause that grows up to a cap, until its
+// total wait is used up.
 // Only a try that never reached the receiver is repeated; once a connection was made, the
 // line may have been shown, and a second try could show it twice.
 
