@@ -41,5 +41,6 @@ if(TARGET host_tests)
   add_test(NAME host.sender_package
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_package_test.sh
             ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/sender-release)
-  set_tests_properties(host.sender_package PROPERTIES LABELS host TIMEOUT 600)
+  # It compiles: alone, so that its load cannot upset the timing of the tests beside it.
+  set_tests_properties(host.sender_package PROPERTIES LABELS host TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
