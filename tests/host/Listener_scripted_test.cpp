@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 #include <thread>
@@ -49,7 +50,7 @@ protected:
         thread = reinterpret_cast<CWinThread*>(&threadObject);
         sockets.StopAtLastAccept(&run);
         sockets.onEveryCall = [this] { pages.Arm(); };
-        Listener(sockets, list, ListenerFields{run, ended, listenSocket, port, thread, connection}).Run();
+        Listener(sockets, list, ListenerFields{run, ended, listenSocket, port, thread, connection, sockets}).Run();
         pages.Disarm();
         sockets.onEveryCall = nullptr;
     }
@@ -119,7 +120,7 @@ TEST_F(ScriptedListener, HostNameFillingAllOfferedBytesStillEndsWithAZeroByte)
 
 TEST_F(ScriptedListener, FailedHostNameCallGoesOnWithTheEmptyName)
 {
-    sockets.Fail("gethostname", kSocketError, 10093);
+    sockets.Script("gethostname", {kSocketError, 10093, nullptr, "part of a name"});
     RunListener();
     EXPECT_EQ(sockets.Calls().at(2), "gethostbyname()");
     EXPECT_EQ(list.Lines(), (Lines{kStatusLine}));
@@ -178,41 +179,49 @@ TEST_F(ScriptedListener, FailedHostLookupWithAnUnknownCodeEndsWithTheColon)
     EXPECT_EQ(Closing(), (Calls{"WSACleanup()"}));
 }
 
-TEST_F(ScriptedListener, FailedSocketShowsTheExplanationWithoutPrefix)
+const std::string kBindInUse =
+    "Errorcode:10048 :error calling bind(): \n"
+    "A process on the machine is already bound to the same \n "
+    "fully-qualified address and the socket has not been marked \n "
+    "to allow address re-use with SO_REUSEADDR. For example, "
+    "IP address and port are bound in the af_inet case \n";
+
+// A socket that cannot be opened, bound or listened on at start shows its failure once;
+// the listener tries again every few seconds, quietly, and once it listens shows the whole
+// status line on top.
+struct SetUpFailure {
+    const char* call;
+    std::intmax_t result;
+    int error;
+    std::string errorLine;
+    std::string statusSoFar;
+    Calls closing;
+};
+
+class ScriptedSetUpFailure : public ScriptedListener, public ::testing::WithParamInterface<SetUpFailure> {};
+
+TEST_P(ScriptedSetUpFailure, IsShownOnceAndTriedAgainUntilTheListenerListens)
 {
-    sockets.Fail("socket", static_cast<std::intmax_t>(kInvalidSocket), 10044);
+    const SetUpFailure& c = GetParam();
+    sockets.Fail(c.call, c.result, c.error);
+    sockets.Fail(c.call, c.result, c.error);
     RunListener();
-    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10044 :The specified socket type is not supported in this address family.",
-                                   "Hostname: scripted-host , IP: 127.0.0.1"}));
-    EXPECT_EQ(Closing(), (Calls{"WSACleanup()"}));
+    EXPECT_EQ(list.Lines(), (Lines{kStatusLine, c.errorLine, c.statusSoFar}));
+    EXPECT_EQ(sockets.CallsNamed({"Pause"}), (Calls{"Pause(3000)", "Pause(3000)"}));
+    EXPECT_EQ(Closing(), c.closing);
     ExpectEnded();
 }
 
-TEST_F(ScriptedListener, PortInUseGivesTheFullBindLineAndClosesTheSocket)
-{
-    sockets.Fail("bind", kSocketError, 10048);
-    RunListener();
-    EXPECT_EQ(list.Lines(), (Lines{
-        "Errorcode:10048 :error calling bind(): \n"
-        "A process on the machine is already bound to the same \n "
-        "fully-qualified address and the socket has not been marked \n "
-        "to allow address re-use with SO_REUSEADDR. For example, "
-        "IP address and port are bound in the af_inet case \n",
-        "Hostname: scripted-host , IP: 127.0.0.1 , socket ok"}));
-    EXPECT_EQ(Closing(), (Calls{"closesocket(100)", "WSACleanup()"}));
-    EXPECT_TRUE(sockets.CallsNamed({"listen", "accept"}).empty());
-    ExpectEnded();
-}
-
-TEST_F(ScriptedListener, FailedListenReportsAndClosesTheSocket)
-{
-    sockets.Fail("listen", kSocketError, 10022);
-    RunListener();
-    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10022 :error calling listen():\nThe socket has not been bound with bind.",
-                                   "Hostname: scripted-host , IP: 127.0.0.1 , socket ok  , binding socket on port "}));
-    EXPECT_EQ(Closing(), (Calls{"closesocket(100)", "WSACleanup()"}));
-    ExpectEnded();
-}
+const Calls kUnusedTwiceThenEnd = {"closesocket(100)", "closesocket(100)", "shutdown(100,1)", "closesocket(100)",
+                                   "WSACleanup()"};
+INSTANTIATE_TEST_SUITE_P(Rows, ScriptedSetUpFailure, ::testing::Values(
+    SetUpFailure{"socket", static_cast<std::intmax_t>(kInvalidSocket), 10044,
+                 "Errorcode:10044 :The specified socket type is not supported in this address family.",
+                 "Hostname: scripted-host , IP: 127.0.0.1", {"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}},
+    SetUpFailure{"bind", kSocketError, 10048, kBindInUse, "Hostname: scripted-host , IP: 127.0.0.1 , socket ok",
+                 kUnusedTwiceThenEnd},
+    SetUpFailure{"listen", kSocketError, 10022, "Errorcode:10022 :error calling listen():\nThe socket has not been bound with bind.",
+                 "Hostname: scripted-host , IP: 127.0.0.1 , socket ok  , binding socket on port ", kUnusedTwiceThenEnd}));
 
 TEST_F(ScriptedListener, ListenSocketTakenByTheExitSequenceIsNotReleasedTwice)
 {
@@ -228,16 +237,48 @@ TEST_F(ScriptedListener, ListenSocketTakenByTheExitSequenceIsNotReleasedTwice)
 
 // Failures in the accept loop.
 
-TEST_F(ScriptedListener, FailedAcceptReportsAndEndsTheThread)
+// A failed accept shows its line, unless it is the last accept's failure again, pauses a
+// second and goes on; a broken listening socket is replaced, and the listener says that it
+// listens again.
+struct AcceptFailure {
+    std::function<void(ScriptedSocketApi&, std::atomic<bool>& run)> script;
+    Lines lines;  // above the status line
+    Calls opening;
+};
+
+class ScriptedAcceptFailure : public ScriptedListener, public ::testing::WithParamInterface<AcceptFailure> {};
+
+TEST_P(ScriptedAcceptFailure, IsShownAndTheListenerGoesOn)
 {
-    sockets.Fail("accept", -1, 10038);
-    ScriptConnection();  // never reached
+    GetParam().script(sockets, run);
     RunListener();
-    EXPECT_EQ(list.Lines(), (Lines{"Errorcode:10038 :error calling accept():The descriptor is not a socket.", kStatusLine}));
-    EXPECT_EQ(sockets.CallsNamed({"accept"}).size(), 1u);
-    EXPECT_EQ(Closing(), (Calls{"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    Lines expected = GetParam().lines;
+    expected.push_back(kStatusLine);
+    EXPECT_EQ(list.Lines(), expected);
+    EXPECT_EQ(sockets.CallsNamed({"socket", "bind", "listen", "Pause"}), GetParam().opening);
     ExpectEnded();
 }
+
+const std::string kReset = "Errorcode:10057 :error calling accept():unknown problems!";
+const std::string kNotSocket = "Errorcode:10038 :error calling accept():The descriptor is not a socket.";
+const Calls kOpening = {"socket(2,1,6)", "bind(100,16)", "listen(100,2)"};
+Calls operator+(Calls a, const Calls& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
+
+INSTANTIATE_TEST_SUITE_P(Rows, ScriptedAcceptFailure, ::testing::Values(
+    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) { s.Fail("accept", -1, 10057); s.Connect(); s.Send("next\n"); },
+                  {"next <- 127.0.0.1", kReset}, kOpening + Calls{"Pause(1000)"}},
+    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) {
+                      s.Fail("accept", -1, 10057); s.Fail("accept", -1, 10057); s.Connect(); s.Fail("accept", -1, 10057); },
+                  {kReset, " <- 127.0.0.1", kReset}, kOpening + Calls{"Pause(1000)", "Pause(1000)", "Pause(1000)"}},
+    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) { s.Fail("accept", -1, 10038); s.Connect(); s.Send("next\n"); },
+                  {"next <- 127.0.0.1", kStatusLine, kNotSocket}, kOpening + Calls{"Pause(1000)"} + kOpening},
+    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) {  // and meanwhile another program took the port
+                      s.Script("accept", {-1, 10038, [&s] { s.Fail("bind", kSocketError, 10048); }, {}}); },
+                  {kStatusLine, kBindInUse, kNotSocket},
+                  kOpening + Calls{"Pause(1000)", "socket(2,1,6)", "bind(100,16)", "Pause(3000)"} + kOpening},
+    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>& run) {  // the stop comes during the pause
+                      s.Fail("accept", -1, 10038); s.Script("Pause", {0, 0, [&run] { run = false; }, {}}); },
+                  {kNotSocket}, kOpening + Calls{"Pause(1000)"}}));
 
 TEST_F(ScriptedListener, StopDuringAcceptShowsNothingAndClosesTheNewConnection)
 {
@@ -249,15 +290,16 @@ TEST_F(ScriptedListener, StopDuringAcceptShowsNothingAndClosesTheNewConnection)
     ExpectEnded();
 }
 
-TEST_F(ScriptedListener, FailedAddressCheckReportsWhileRunningAndEndsTheThread)
+TEST_F(ScriptedListener, FailedAddressCheckReportsWhileRunningAndEndsTheConnection)
 {
     ScriptConnection();
-    ScriptConnection();  // never reached
+    ScriptConnection();
     sockets.Fail("inet_addr", kInaddrNone, 0);
     RunListener();
-    EXPECT_EQ(list.Lines(), (Lines{"Error calling inet_addr()", kStatusLine}));
-    EXPECT_TRUE(sockets.CallsNamed({"recv"}).empty());
-    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
+    EXPECT_EQ(list.Lines(), (Lines{" <- 127.0.0.1", "Error calling inet_addr()", kStatusLine}));
+    EXPECT_EQ(sockets.CallsNamed({"recv"}), (Calls{"recv(201,8096,2)"}));
+    EXPECT_EQ(Closing(), (Calls{"shutdown(200,1)", "closesocket(200)", "shutdown(201,1)", "closesocket(201)",
+                                "shutdown(100,1)", "closesocket(100)", "WSACleanup()"}));
     ExpectEnded();
 }
 
@@ -357,6 +399,22 @@ TEST_F(ScriptedListener, ReadingStopsAtTheLineLimitWithoutWaitingForALineEnd)
     EXPECT_TRUE(lines[1] == shown) << "more than 8096 bytes: " << lines[1].size() << " bytes shown";
     EXPECT_EQ(sockets.CallsNamed({"recv"}),  // neither the rest nor the LF is read
               (Calls{"recv(200,8096,2)", "recv(200,8096,0)", "recv(201,8096,2)", "recv(201,8096,0)"}));
+}
+
+// The read deadline has passed when a wait for the sender's bytes runs out on the slow
+// path: what comes later is never read.
+TEST_F(ScriptedListener, LineNotCompleteByTheDeadlineIsShownAsIfItsSenderHadClosed)
+{
+    ScriptConnection();
+    sockets.Send("late\n");
+    ScriptConnection();
+    sockets.Send("half");
+    sockets.Send("late\n");
+    for (int ready : {0, 0, 1, 0, 0}) {
+        sockets.Fail("select", ready, 0);
+    }
+    RunListener();
+    EXPECT_EQ(list.Lines(), (Lines{"half <- 127.0.0.1", " <- 127.0.0.1", kStatusLine}));
 }
 
 TEST_F(ScriptedListener, ShownLineIsDecodedAndHasItsTabsAsBlanks)

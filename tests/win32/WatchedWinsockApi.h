@@ -9,8 +9,8 @@
 #include "net/win32/WinsockApi.h"
 
 // The program's socket seam, unchanged, with a window onto the calls that block: a test
-// learns that the listener has entered accept or recv, and what the call gave back when
-// it woke. It also counts the sockets library's start-ups and releases.
+// learns that the listener has entered accept or a read (a recv, or a select waiting for
+// the sender's bytes), and what the call gave back when it woke. It also counts the sockets library's start-ups and releases.
 class WatchedWinsockApi : public WinsockApi {
 public:
     struct Wake {
@@ -43,24 +43,35 @@ public:
 
     int recv(SocketHandle s, char* buffer, int length, int flags) override
     {
-        Note([this] { ++m_recvsEntered; });
-        const int result = WinsockApi::recv(s, buffer, length, flags);
-        const int error = ::WSAGetLastError();
-        Note([&] { m_lastRecv = Wake{true, static_cast<std::uintptr_t>(result), error}; });
-        ::WSASetLastError(error);
-        return result;
+        return Read([&] { return WinsockApi::recv(s, buffer, length, flags); });
+    }
+
+    int select(SocketHandle s, int milliseconds) override
+    {
+        return Read([&] { return WinsockApi::select(s, milliseconds); });
     }
 
     // The limit keeps a broken listener from hanging the run; it is not a speed demand.
     bool WaitForAcceptsEntered(int count) { return WaitFor([&] { return m_acceptsEntered >= count; }); }
-    bool WaitForRecvsEntered(int count) { return WaitFor([&] { return m_recvsEntered >= count; }); }
+    bool WaitForReadsEntered(int count) { return WaitFor([&] { return m_readsEntered >= count; }); }
 
     int Startups() const { return Read(m_startups); }
     int Cleanups() const { return Read(m_cleanups); }
     Wake LastAccept() const { return Read(m_lastAccept); }
-    Wake LastRecv() const { return Read(m_lastRecv); }
+    Wake LastRead() const { return Read(m_lastRead); }
 
 private:
+    template <typename Call>
+    int Read(Call call)
+    {
+        Note([this] { ++m_readsEntered; });
+        const int result = call();
+        const int error = ::WSAGetLastError();
+        Note([&] { m_lastRead = Wake{true, static_cast<std::uintptr_t>(result), error}; });
+        ::WSASetLastError(error);
+        return result;
+    }
+
     template <typename Change>
     void Note(Change change)
     {
@@ -90,7 +101,7 @@ private:
     int m_startups = 0;
     int m_cleanups = 0;
     int m_acceptsEntered = 0;
-    int m_recvsEntered = 0;
+    int m_readsEntered = 0;
     Wake m_lastAccept;
-    Wake m_lastRecv;
+    Wake m_lastRead;
 };
