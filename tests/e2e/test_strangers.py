@@ -1,0 +1,93 @@
+"""Strangers on the port silence Tidemark for a while at most: another program that holds
+the port until it lets go, senders that reset their connection before it is taken, a
+silent sender and one that stops halfway through its line."""
+
+import socket
+import struct
+import threading
+import time
+
+from tidemark_e2e import PORT, TidemarkTestCase, main, send_line, wait_until
+
+BIND_ERROR_LINE = (
+    b"Errorcode:10048 :error calling bind(): \n"
+    b"A process on the machine is already bound to the same \n "
+    b"fully-qualified address and the socket has not been marked \n "
+    b"to allow address re-use with SO_REUSEADDR. For example, "
+    b"IP address and port are bound in the af_inet case \n")
+READ_DEADLINE = 30.0
+LISTEN_RETRY_INTERVAL = 3.0
+FROM_LOOPBACK = b" <- 127.0.0.1"
+
+
+def reset_connection():
+    """Connects and resets the connection (a hard close), as a port scanner does."""
+    sender = socket.create_connection(("127.0.0.1", PORT), timeout=60)
+    sender.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    sender.close()
+
+
+class StrangersTest(TidemarkTestCase):
+    run_name = "strangers"
+    start_program = False
+
+    def shown_after(self, start, line, timeout):
+        """Seconds from `start` until `line` is in the list."""
+        wait_until(lambda: line in self.tidemark.lines(), timeout=timeout, interval=0.1,
+                   what=repr(line))
+        return time.monotonic() - start
+
+    def test_the_port_taken_and_freed_resets_and_senders_without_a_line_end(self):
+        # Without SO_REUSEADDR a holder could not bind while earlier connections of the
+        # port linger in TIME_WAIT.
+        with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as holder:
+            holder.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            holder.bind(("0.0.0.0", PORT))
+            holder.listen(2)
+            self.tidemark.start()
+            wait_until(lambda: BIND_ERROR_LINE in self.tidemark.lines(), what="the bind error")
+            self.tidemark.screenshot("port-taken")
+            time.sleep(LISTEN_RETRY_INTERVAL + 1)  # the next try is a quiet one
+            lines = self.tidemark.lines()
+            self.assertEqual(lines[0], BIND_ERROR_LINE)
+            self.assertTrue(lines[1].endswith(b", socket ok"), lines[1])
+            self.assertEqual(lines[2:], [b"Socketthread starting ..."])
+        freed = time.monotonic()
+        self.tidemark.wait_until_listening()
+        self.assertLess(time.monotonic() - freed, LISTEN_RETRY_INTERVAL + 2)
+        status = self.tidemark.lines()[0]
+        self.assertEqual(status[:len(lines[1])], lines[1])
+
+        # A silent sender holds the listener; behind it wait a sender that has reset its
+        # connection, one with half a line and no end, and one with a whole line.
+        silent = send_line(b"", close=False)
+        self.tidemark.wait_for_top_line(b"127.0.0.1")
+        held = time.monotonic()
+        reset_connection()
+        half = send_line(b"half a line", close=False)
+        whole = threading.Thread(target=send_line, args=(b"a whole line\n",))
+        whole.start()
+        silent_held = self.shown_after(held, FROM_LOOPBACK, READ_DEADLINE + 10)
+        half_held = self.shown_after(held, b"half a line" + FROM_LOOPBACK, 2 * READ_DEADLINE + 10)
+        self.shown_after(held, b"a whole line" + FROM_LOOPBACK, 10)
+        whole.join()
+        silent.close()
+        half.close()
+        print(f"held by the silent sender {silent_held:.1f} s, "
+              f"by both {half_held:.1f} s")
+        self.assertLess(silent_held, READ_DEADLINE + 5)
+        self.assertLess(half_held - silent_held, READ_DEADLINE + 5)
+        lines = self.tidemark.lines()
+        self.assertEqual(lines[:2], [b"a whole line" + FROM_LOOPBACK, b"half a line" + FROM_LOOPBACK])
+        self.assertTrue(lines[2].startswith(b"Errorcode:10057 :error calling accept():"), lines[2])
+        self.assertEqual(lines[3:5], [FROM_LOOPBACK, status])
+
+        # A scan of connections that are reset at once leaves the listener receiving.
+        for _ in range(20):
+            reset_connection()
+        send_line(b"after the scan\n")
+        self.tidemark.wait_for_top_line(b"after the scan" + FROM_LOOPBACK, timeout=60)
+
+
+if __name__ == "__main__":
+    main()
