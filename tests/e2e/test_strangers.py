@@ -1,4 +1,4 @@
-"""Strangers on the port silence Tidemark for a while at most: another program that holds
+"""Strangers on the port hold Tidemark up for a while at most: another program that holds
 the port until it lets go, senders that reset their connection before it is taken, a
 silent sender and one that stops halfway through its line."""
 
@@ -21,7 +21,7 @@ FROM_LOOPBACK = b" <- 127.0.0.1"
 
 
 def reset_connection():
-    """Connects and resets the connection (a hard close), as a port scanner does."""
+    """Connects and resets the connection (a hard close), as a port scanner may."""
     sender = socket.create_connection(("127.0.0.1", PORT), timeout=60)
     sender.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
     sender.close()
@@ -31,15 +31,13 @@ class StrangersTest(TidemarkTestCase):
     run_name = "strangers"
     start_program = False
 
-    def shown_after(self, start, line, timeout):
-        """Seconds from `start` until `line` is in the list."""
+    def seconds_until_shown(self, since, line, timeout):
         wait_until(lambda: line in self.tidemark.lines(), timeout=timeout, interval=0.1,
                    what=repr(line))
-        return time.monotonic() - start
+        return time.monotonic() - since
 
-    def test_the_port_taken_and_freed_resets_and_senders_without_a_line_end(self):
-        # Without SO_REUSEADDR a holder could not bind while earlier connections of the
-        # port linger in TIME_WAIT.
+    def test_a_taken_port_resets_and_senders_without_a_line_end(self):
+        # SO_REUSEADDR: earlier connections of the port may linger in TIME_WAIT.
         with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as holder:
             holder.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
             holder.bind(("0.0.0.0", PORT))
@@ -48,15 +46,15 @@ class StrangersTest(TidemarkTestCase):
             wait_until(lambda: BIND_ERROR_LINE in self.tidemark.lines(), what="the bind error")
             self.tidemark.screenshot("port-taken")
             time.sleep(LISTEN_RETRY_INTERVAL + 1)  # the next try is a quiet one
-            lines = self.tidemark.lines()
-            self.assertEqual(lines[0], BIND_ERROR_LINE)
-            self.assertTrue(lines[1].endswith(b", socket ok"), lines[1])
-            self.assertEqual(lines[2:], [b"Socketthread starting ..."])
+            taken = self.tidemark.lines()
+            self.assertEqual(taken[0], BIND_ERROR_LINE)
+            self.assertTrue(taken[1].endswith(b", socket ok"), taken[1])
+            self.assertEqual(taken[2:], [b"Socketthread starting ..."])
         freed = time.monotonic()
         self.tidemark.wait_until_listening()
         self.assertLess(time.monotonic() - freed, LISTEN_RETRY_INTERVAL + 2)
         status = self.tidemark.lines()[0]
-        self.assertEqual(status[:len(lines[1])], lines[1])
+        self.assertTrue(status.startswith(taken[1]), status)
 
         # A silent sender holds the listener; behind it wait a sender that has reset its
         # connection, one with half a line and no end, and one with a whole line.
@@ -67,23 +65,21 @@ class StrangersTest(TidemarkTestCase):
         half = send_line(b"half a line", close=False)
         whole = threading.Thread(target=send_line, args=(b"a whole line\n",))
         whole.start()
-        silent_held = self.shown_after(held, FROM_LOOPBACK, READ_DEADLINE + 10)
-        half_held = self.shown_after(held, b"half a line" + FROM_LOOPBACK, 2 * READ_DEADLINE + 10)
-        self.shown_after(held, b"a whole line" + FROM_LOOPBACK, 10)
+        by_silent = self.seconds_until_shown(held, FROM_LOOPBACK, READ_DEADLINE + 10)
+        by_both = self.seconds_until_shown(held, b"half a line" + FROM_LOOPBACK, 2 * READ_DEADLINE + 10)
+        self.seconds_until_shown(held, b"a whole line" + FROM_LOOPBACK, 10)
         whole.join()
         silent.close()
         half.close()
-        print(f"held by the silent sender {silent_held:.1f} s, "
-              f"by both {half_held:.1f} s")
-        self.assertLess(silent_held, READ_DEADLINE + 5)
-        self.assertLess(half_held - silent_held, READ_DEADLINE + 5)
+        print(f"held {by_silent:.1f} s by the silent sender, {by_both:.1f} s by both")
+        self.assertLess(by_silent, READ_DEADLINE + 5)
+        self.assertLess(by_both - by_silent, READ_DEADLINE + 5)
         lines = self.tidemark.lines()
         self.assertEqual(lines[:2], [b"a whole line" + FROM_LOOPBACK, b"half a line" + FROM_LOOPBACK])
         self.assertTrue(lines[2].startswith(b"Errorcode:10057 :error calling accept():"), lines[2])
         self.assertEqual(lines[3:5], [FROM_LOOPBACK, status])
 
-        # A scan of connections that are reset at once leaves the listener receiving.
-        for _ in range(20):
+        for _ in range(20):  # a scan
             reset_connection()
         send_line(b"after the scan\n")
         self.tidemark.wait_for_top_line(b"after the scan" + FROM_LOOPBACK, timeout=60)

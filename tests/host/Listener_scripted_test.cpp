@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <new>
 #include <string>
 #include <thread>
@@ -179,6 +180,7 @@ TEST_F(ScriptedListener, FailedHostLookupWithAnUnknownCodeEndsWithTheColon)
     EXPECT_EQ(Closing(), (Calls{"WSACleanup()"}));
 }
 
+const std::string kHost = "Hostname: scripted-host , IP: 127.0.0.1";
 const std::string kBindInUse =
     "Errorcode:10048 :error calling bind(): \n"
     "A process on the machine is already bound to the same \n "
@@ -186,42 +188,28 @@ const std::string kBindInUse =
     "to allow address re-use with SO_REUSEADDR. For example, "
     "IP address and port are bound in the af_inet case \n";
 
-// A socket that cannot be opened, bound or listened on at start shows its failure once;
-// the listener tries again every few seconds, quietly, and once it listens shows the whole
-// status line on top.
-struct SetUpFailure {
-    const char* call;
-    std::intmax_t result;
-    int error;
-    std::string errorLine;
-    std::string statusSoFar;
-    Calls closing;
-};
-
+// At start, a socket that cannot be opened, bound or listened on shows its failure once;
+// the listener tries again every few seconds, quietly, and says when it listens.
+using SetUpFailure = std::tuple<const char*, std::intmax_t, int, std::string, std::string>;
 class ScriptedSetUpFailure : public ScriptedListener, public ::testing::WithParamInterface<SetUpFailure> {};
 
 TEST_P(ScriptedSetUpFailure, IsShownOnceAndTriedAgainUntilTheListenerListens)
 {
-    const SetUpFailure& c = GetParam();
-    sockets.Fail(c.call, c.result, c.error);
-    sockets.Fail(c.call, c.result, c.error);
+    const auto& [call, result, error, errorLine, statusSoFar] = GetParam();
+    sockets.Fail(call, result, error);
+    sockets.Fail(call, result, error);
     RunListener();
-    EXPECT_EQ(list.Lines(), (Lines{kStatusLine, c.errorLine, c.statusSoFar}));
-    EXPECT_EQ(sockets.CallsNamed({"Pause"}), (Calls{"Pause(3000)", "Pause(3000)"}));
-    EXPECT_EQ(Closing(), c.closing);
+    EXPECT_EQ(list.Lines(), (Lines{kStatusLine, errorLine, statusSoFar}));
+    EXPECT_EQ(sockets.CallsNamed({"Pause", "WSACleanup"}), (Calls{"Pause(3000)", "Pause(3000)", "WSACleanup()"}));
     ExpectEnded();
 }
 
-const Calls kUnusedTwiceThenEnd = {"closesocket(100)", "closesocket(100)", "shutdown(100,1)", "closesocket(100)",
-                                   "WSACleanup()"};
 INSTANTIATE_TEST_SUITE_P(Rows, ScriptedSetUpFailure, ::testing::Values(
     SetUpFailure{"socket", static_cast<std::intmax_t>(kInvalidSocket), 10044,
-                 "Errorcode:10044 :The specified socket type is not supported in this address family.",
-                 "Hostname: scripted-host , IP: 127.0.0.1", {"shutdown(100,1)", "closesocket(100)", "WSACleanup()"}},
-    SetUpFailure{"bind", kSocketError, 10048, kBindInUse, "Hostname: scripted-host , IP: 127.0.0.1 , socket ok",
-                 kUnusedTwiceThenEnd},
+                 "Errorcode:10044 :The specified socket type is not supported in this address family.", kHost},
+    SetUpFailure{"bind", kSocketError, 10048, kBindInUse, kHost + " , socket ok"},
     SetUpFailure{"listen", kSocketError, 10022, "Errorcode:10022 :error calling listen():\nThe socket has not been bound with bind.",
-                 "Hostname: scripted-host , IP: 127.0.0.1 , socket ok  , binding socket on port ", kUnusedTwiceThenEnd}));
+                 kHost + " , socket ok  , binding socket on port "}));
 
 TEST_F(ScriptedListener, ListenSocketTakenByTheExitSequenceIsNotReleasedTwice)
 {
@@ -237,42 +225,41 @@ TEST_F(ScriptedListener, ListenSocketTakenByTheExitSequenceIsNotReleasedTwice)
 
 // Failures in the accept loop.
 
-// A failed accept shows its line, unless it is the last accept's failure again, pauses a
-// second and goes on; a broken listening socket is replaced, and the listener says that it
-// listens again.
-struct AcceptFailure {
-    std::function<void(ScriptedSocketApi&, std::atomic<bool>& run)> script;
-    Lines lines;  // above the status line
-    Calls opening;
-};
-
+// A failed accept shows its line (not again for the same failure with nothing accepted in
+// between), pauses and goes on; a broken listening socket is opened anew.
+using Script = std::function<void(ScriptedSocketApi&, std::atomic<bool>& run)>;
+using AcceptFailure = std::tuple<Script, Lines, Calls>;  // lines above the status line; opening and pauses
 class ScriptedAcceptFailure : public ScriptedListener, public ::testing::WithParamInterface<AcceptFailure> {};
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 TEST_P(ScriptedAcceptFailure, IsShownAndTheListenerGoesOn)
 {
-    GetParam().script(sockets, run);
+    const auto& [script, lines, opening] = GetParam();
+    script(sockets, run);
     RunListener();
-    Lines expected = GetParam().lines;
-    expected.push_back(kStatusLine);
-    EXPECT_EQ(list.Lines(), expected);
-    EXPECT_EQ(sockets.CallsNamed({"socket", "bind", "listen", "Pause"}), GetParam().opening);
+    EXPECT_EQ(list.Lines(), lines + Lines{kStatusLine});
+    EXPECT_EQ(sockets.CallsNamed({"socket", "bind", "listen", "Pause"}), opening);
     ExpectEnded();
 }
 
 const std::string kReset = "Errorcode:10057 :error calling accept():unknown problems!";
 const std::string kNotSocket = "Errorcode:10038 :error calling accept():The descriptor is not a socket.";
 const Calls kOpening = {"socket(2,1,6)", "bind(100,16)", "listen(100,2)"};
-Calls operator+(Calls a, const Calls& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ScriptedAcceptFailure, ::testing::Values(
-    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) { s.Fail("accept", -1, 10057); s.Connect(); s.Send("next\n"); },
+    AcceptFailure{[](ScriptedSocketApi& s, auto&) { s.Fail("accept", -1, 10057); s.Connect(); s.Send("next\n"); },
                   {"next <- 127.0.0.1", kReset}, kOpening + Calls{"Pause(1000)"}},
-    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) {
+    AcceptFailure{[](ScriptedSocketApi& s, auto&) {
                       s.Fail("accept", -1, 10057); s.Fail("accept", -1, 10057); s.Connect(); s.Fail("accept", -1, 10057); },
                   {kReset, " <- 127.0.0.1", kReset}, kOpening + Calls{"Pause(1000)", "Pause(1000)", "Pause(1000)"}},
-    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) { s.Fail("accept", -1, 10038); s.Connect(); s.Send("next\n"); },
+    AcceptFailure{[](ScriptedSocketApi& s, auto&) { s.Fail("accept", -1, 10038); s.Connect(); s.Send("next\n"); },
                   {"next <- 127.0.0.1", kStatusLine, kNotSocket}, kOpening + Calls{"Pause(1000)"} + kOpening},
-    AcceptFailure{[](ScriptedSocketApi& s, std::atomic<bool>&) {  // and meanwhile another program took the port
+    AcceptFailure{[](ScriptedSocketApi& s, auto&) {  // and meanwhile another program took the port
                       s.Script("accept", {-1, 10038, [&s] { s.Fail("bind", kSocketError, 10048); }, {}}); },
                   {kStatusLine, kBindInUse, kNotSocket},
                   kOpening + Calls{"Pause(1000)", "socket(2,1,6)", "bind(100,16)", "Pause(3000)"} + kOpening},
@@ -405,11 +392,11 @@ TEST_F(ScriptedListener, ReadingStopsAtTheLineLimitWithoutWaitingForALineEnd)
 // path: what comes later is never read.
 TEST_F(ScriptedListener, LineNotCompleteByTheDeadlineIsShownAsIfItsSenderHadClosed)
 {
-    ScriptConnection();
-    sockets.Send("late\n");
-    ScriptConnection();
-    sockets.Send("half");
-    sockets.Send("late\n");
+    for (const char* sent : {"", "half"}) {
+        ScriptConnection();
+        sockets.Send(sent);
+        sockets.Send("late\n");
+    }
     for (int ready : {0, 0, 1, 0, 0}) {
         sockets.Fail("select", ready, 0);
     }

@@ -9,8 +9,8 @@
 #include "net/win32/WinsockApi.h"
 
 // The program's socket seam, unchanged, with a window onto the calls that block: a test
-// learns that the listener has entered accept or a read (a recv, or a select waiting for
-// the sender's bytes), and what the call gave back when it woke. It also counts the sockets library's start-ups and releases.
+// learns that the listener has entered accept or recv (or the select that waits for a
+// sender's bytes, counted as a recv), and what the call gave back when it woke. It also counts the sockets library's start-ups and releases.
 class WatchedWinsockApi : public WinsockApi {
 public:
     struct Wake {
@@ -43,31 +43,31 @@ public:
 
     int recv(SocketHandle s, char* buffer, int length, int flags) override
     {
-        return Read([&] { return WinsockApi::recv(s, buffer, length, flags); });
+        return Receive([&] { return WinsockApi::recv(s, buffer, length, flags); });
     }
 
     int select(SocketHandle s, int milliseconds) override
     {
-        return Read([&] { return WinsockApi::select(s, milliseconds); });
+        return Receive([&] { return WinsockApi::select(s, milliseconds); });
     }
 
     // The limit keeps a broken listener from hanging the run; it is not a speed demand.
     bool WaitForAcceptsEntered(int count) { return WaitFor([&] { return m_acceptsEntered >= count; }); }
-    bool WaitForReadsEntered(int count) { return WaitFor([&] { return m_readsEntered >= count; }); }
+    bool WaitForRecvsEntered(int count) { return WaitFor([&] { return m_recvsEntered >= count; }); }
 
     int Startups() const { return Read(m_startups); }
     int Cleanups() const { return Read(m_cleanups); }
     Wake LastAccept() const { return Read(m_lastAccept); }
-    Wake LastRead() const { return Read(m_lastRead); }
+    Wake LastRecv() const { return Read(m_lastRecv); }
 
 private:
     template <typename Call>
-    int Read(Call call)
+    int Receive(Call call)
     {
-        Note([this] { ++m_readsEntered; });
+        Note([this] { ++m_recvsEntered; });
         const int result = call();
         const int error = ::WSAGetLastError();
-        Note([&] { m_lastRead = Wake{true, static_cast<std::uintptr_t>(result), error}; });
+        Note([&] { m_lastRecv = Wake{true, static_cast<std::uintptr_t>(result), error}; });
         ::WSASetLastError(error);
         return result;
     }
@@ -101,7 +101,7 @@ private:
     int m_startups = 0;
     int m_cleanups = 0;
     int m_acceptsEntered = 0;
-    int m_readsEntered = 0;
+    int m_recvsEntered = 0;
     Wake m_lastAccept;
-    Wake m_lastRead;
+    Wake m_lastRecv;
 };

@@ -264,7 +264,7 @@ TEST_F(WinsockListener, StopWakesTheWaitForASilentSenderWhateverElseHoldsTheLibr
     SilentSenderProcess silent(listener.port);
     ASSERT_TRUE(silent.Started());
     ASSERT_TRUE(list.WaitForTopLine("127.0.0.1")) << "sender's exit code " << silent.ExitCode();
-    ASSERT_TRUE(sockets->WaitForReadsEntered(2));  // the wait with its address, then the one to the deadline
+    ASSERT_TRUE(sockets->WaitForRecvsEntered(2));  // the short wait, then the one to the deadline
     LetTheCallBlock();
     const Lines before = list.Lines();
 
@@ -276,11 +276,11 @@ TEST_F(WinsockListener, StopWakesTheWaitForASilentSenderWhateverElseHoldsTheLibr
 
     EXPECT_EQ(list.Lines(), before);
     ExpectEndedAndReleasedOnce();
-    const WatchedWinsockApi::Wake wake = sockets->LastRead();
+    const WatchedWinsockApi::Wake wake = sockets->LastRecv();
     EXPECT_TRUE(wake.woke);
     EXPECT_EQ(static_cast<int>(wake.result), kSocketError);
-    EXPECT_EQ(silent.ExitCode(), STILL_ACTIVE) << "the sender left: its leaving may have woken the wait";
-    std::cout << "the read woke with error " << wake.error << "\n";
+    EXPECT_EQ(silent.ExitCode(), STILL_ACTIVE) << "the sender left: its leaving may have woken the recv";
+    std::cout << "recv woke with error " << wake.error << "\n";
     ExpectPortNoLongerListens();
 }
 
