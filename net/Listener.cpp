@@ -82,6 +82,7 @@ private:
     bool ReportHost();
     bool Listen(Report report);
     Opening OpenListenSocket(Report report);
+    void ShowFailure(void (*describe)(SocketApi&, int&, std::string&), const char* prefix);
     bool CloseOwnListenSocket(bool wasListening);
     void ServeConnections();
     bool GoOnAfterFailedAccept();
@@ -183,10 +184,7 @@ Opening ListenerRun::OpenListenSocket(Report report)
     const SocketHandle listenSocket = m_sockets.socket(kAfInet, kSockStream, kIpprotoTcp);
     if (listenSocket == kInvalidSocket) {
         if (failures) {
-            int code = 0;
-            std::string errorText;
-            DescribeSocketError(m_sockets, code, errorText);
-            m_output.AddSocketErrorLine(code, errorText);
+            ShowFailure(DescribeSocketError, "");
         }
         return Opening::Failed;
     }
@@ -204,10 +202,7 @@ Opening ListenerRun::OpenListenSocket(Report report)
     bindAddress.address = HostToNetwork32(kInaddrAny);
     if (m_sockets.bind(listenSocket, bindAddress, kSocketAddressLength) == kSocketError) {
         if (failures) {
-            int code = 0;
-            std::string errorText = "error calling bind(): \n";
-            DescribeBindError(m_sockets, code, errorText);
-            m_output.AddSocketErrorLine(code, errorText);
+            ShowFailure(DescribeBindError, "error calling bind(): \n");
         }
         return CloseOwnListenSocket(false) ? Opening::Failed : Opening::Stopped;
     }
@@ -217,10 +212,7 @@ Opening ListenerRun::OpenListenSocket(Report report)
 
     if (m_sockets.listen(listenSocket, kListenBacklog) == kSocketError) {
         if (failures) {
-            int code = 0;
-            std::string errorText = "error calling listen():\n";
-            DescribeListenError(m_sockets, code, errorText);
-            m_output.AddSocketErrorLine(code, errorText);
+            ShowFailure(DescribeListenError, "error calling listen():\n");
         }
         return CloseOwnListenSocket(false) ? Opening::Failed : Opening::Stopped;
     }
@@ -228,6 +220,15 @@ Opening ListenerRun::OpenListenSocket(Report report)
         m_output.AppendToTopLine(kListening);
     }
     return Opening::Listening;
+}
+
+// Shows a failed call's error line: the prefix, then the explanation of the code it left.
+void ListenerRun::ShowFailure(void (*describe)(SocketApi&, int&, std::string&), const char* prefix)
+{
+    int code = 0;
+    std::string errorText = prefix;
+    describe(m_sockets, code, errorText);
+    m_output.AddSocketErrorLine(code, errorText);
 }
 
 // Closes the listening socket this thread opened, unless the stop has taken it: then the
