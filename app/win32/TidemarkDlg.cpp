@@ -7,6 +7,7 @@
 #include "info/win32/AboutDlg.h"
 #include "info/win32/HomepageLink.h"
 #include "info/win32/VersionInfo.h"
+#include "net/LineProtocol.h"
 #include "net/Listener.h"
 #include "net/win32/WinsockApi.h"
 #include "res/resource.h"
@@ -74,7 +75,6 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_SIZE, &CTidemarkDlg::OnSize>(),
         OnMessage<WM_SIZING, &CTidemarkDlg::OnSizing>(),
         OnMessage<WM_DPICHANGED, &CTidemarkDlg::OnDpiChanged>(),
-        OnMessage<CListenerHost::kListChangeMessage, &CTidemarkDlg::OnListChange>(),
         OnMessage<WM_DESTROY, &CTidemarkDlg::OnDestroy>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetThisMessageMap(), entries);
@@ -115,10 +115,10 @@ BOOL CTidemarkDlg::OnInitDialog()
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
 
     m_hideTimerElapse = 12000;
-    m_hideTimerId = 1;
+    m_hideTimerId = kHideTimerId;
     m_bOpenedByUser = false;
     m_listener.m_listenSocket = 0;
-    m_listener.m_port = 26112;
+    m_listener.m_port = kTidemarkPort;
     m_listener.m_pListenerThread = nullptr;
     m_listener.m_bRun = false;
     m_listener.m_bListenerEnded = true;
@@ -141,10 +141,11 @@ BOOL CTidemarkDlg::OnInitDialog()
     MoveWindow(placement.left, placement.top, placement.right - placement.left,
                placement.bottom - placement.top, TRUE);
 
+    m_listOutput.Open();
     if (m_listener.Start(&ListenerThreadProc, this))
-        AddLine("Socketthread starting ...");
+        m_listOutput.AddLine("Socketthread starting ...");
     else
-        AddLine("Can't starting Socketthread !!");
+        m_listOutput.AddLine("Can't starting Socketthread !!");
     return TRUE;
 }
 
@@ -159,7 +160,7 @@ void CTidemarkDlg::RunListener()
 {
     {
         WinsockApi sockets;
-        Listener listener(sockets, *this, m_listener.Fields());
+        Listener listener(sockets, m_listOutput, m_listener.Fields());
         listener.Run();
     }
     AfxEndThread(0);
@@ -182,32 +183,13 @@ void CTidemarkDlg::PopUp()
     SetTimer(m_hideTimerId, m_hideTimerElapse);
 }
 
-void CTidemarkDlg::CarryOut(const ListChange& change)
-{
-    if (!m_listener.OnWindowThread()) {
-        m_listener.HandOver(change);
-        return;
-    }
-    m_listener.PaceListRepaint();
-    Apply(change);
-}
-
-// Only the change the listener waits on is carried out; the same message from anywhere
-// else does nothing.
-LRESULT CTidemarkDlg::OnListChange(WPARAM, LPARAM change)
-{
-    if (const ListChange* handedOver = m_listener.TakeHandedOver(change))
-        CarryOut(*handedOver);
-    return 0;
-}
-
 void CTidemarkDlg::OnTimer(UINT_PTR id)
 {
     if (id == m_hideTimerId && !m_bOpenedByUser) {
         ShowWindow(SW_HIDE);
         KillTimer(m_hideTimerId);
-    } else if (m_listener.IsRepaintTimer(id)) {
-        m_listener.RepaintHeldList();
+    } else if (id == kListRepaintTimerId) {
+        m_listOutput.RepaintHeldList();
     }
     CDialog::OnTimer(id);
 }
@@ -279,6 +261,7 @@ void CTidemarkDlg::StopInOrder()
     if (m_bStopped)
         return;
     m_bStopped = true;
+    m_listOutput.Close();
     m_listener.BeginStop();
     ClearList();
     m_listener.WakeListener();
@@ -425,25 +408,8 @@ void CTidemarkDlg::OnSelChangeMessageList()
     m_bOpenedByUser = false;
 }
 
-// One reset of the list, whatever its length; a repaint held for arriving lines is done
-// with it.
+// One reset of the list, whatever its length.
 void CTidemarkDlg::ClearList()
 {
-    m_messageList.ResetContent();
-    m_listener.RepaintHeldList();
-}
-
-bool CTidemarkDlg::ReadTopLine(std::string& line)
-{
-    return m_messageList.GetText(0, line);
-}
-
-void CTidemarkDlg::DeleteTopLine()
-{
-    m_messageList.DeleteString(0);
-}
-
-void CTidemarkDlg::InsertTopLine(const std::string& line)
-{
-    m_messageList.InsertString(0, line.c_str());
+    m_listOutput.Clear();
 }

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "net/LineProtocol.h"
 
-constexpr int kLineLimit = 8096;
+namespace {
 
 bool IsLineEnd(char byte)
 {
@@ -22,7 +22,7 @@ bool IsLineEnd(char byte)
 
 void ReadLineByteByByte(SOCKET connection)
 {
-    for (int count = 0; count < kLineLimit; ++count) {
+    for (int count = 0; count < kMaxLineLength; ++count) {
         char byte = 0;
         if (recv(connection, &byte, 1, 0) <= 0 || IsLineEnd(byte)) {
             return;
@@ -32,9 +32,9 @@ void ReadLineByteByByte(SOCKET connection)
 
 void ReadLineInChunks(SOCKET connection)
 {
-    static char buffer[kLineLimit];
-    for (int count = 0; count < kLineLimit;) {
-        const int received = recv(connection, buffer + count, kLineLimit - count, 0);
+    static char buffer[kMaxLineLength];
+    for (int count = 0; count < kMaxLineLength;) {
+        const int received = recv(connection, buffer + count, kMaxLineLength - count, 0);
         if (received <= 0) {
             return;
         }
@@ -64,11 +64,11 @@ int main(int argc, char** argv)
     sockaddr_in address;
     std::memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;
-    address.sin_port = htons(26112);
+    address.sin_port = htons(kTidemarkPort);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener, 2) != 0) {
-        std::fprintf(stderr, "cannot listen on port 26112: %d\n", WSAGetLastError());
+        std::fprintf(stderr, "cannot listen on port %d: %d\n", kTidemarkPort, WSAGetLastError());
         return 1;
     }
     std::printf("listening\n");

@@ -91,10 +91,11 @@ class ProbeError(RuntimeError):
 
 
 class TidemarkRun:
-    def __init__(self, name, dpi=None):
+    def __init__(self, name, dpi=None, exe=None, server_log=None):
         self.name = name
-        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb", dpi=dpi)
-        self.exe = os.path.join(windows_bin(), "tidemark.exe")
+        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb", dpi=dpi,
+                                server_log=server_log)
+        self.exe = exe or os.path.join(windows_bin(), "tidemark.exe")
         self.probe_exe = os.path.join(windows_bin(), "probe.exe")
         self.processes = []
 
