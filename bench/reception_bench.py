@@ -301,6 +301,8 @@ def bench(options):
 REQUEST = re.compile(rb"^([0-9a-f]{4}): (\w+)\( ")
 FIRST_THREAD = re.compile(rb"^([0-9a-f]{4}): init_first_thread\(\) = 0 \{ pid=([0-9a-f]{4}),")
 NEW_THREAD = re.compile(rb"^([0-9a-f]{4}): new_thread\(\) = 0 \{ tid=([0-9a-f]{4}),")
+# The listener's one waited message per line (WM_APP + 1) to the window's thread.
+LINE_MESSAGE = re.compile(rb"^[0-9a-f]{4}: send_message\( .*msg=00008001,")
 
 
 def count_requests(log, start, end):
@@ -318,13 +320,22 @@ def count_requests(log, start, end):
         if match:
             process_of[match.group(2)] = process_of.get(match.group(1), match.group(1))
     by_process = collections.defaultdict(collections.Counter)
+    # The receiver's requests from one line's message to the next: a line's own share.
+    between = collections.defaultdict(list)
     for line in text[start:].split(b"\n"):
         match = REQUEST.match(line)
         if match:
-            by_process[process_of.get(match.group(1), match.group(1))][match.group(2).decode()] += 1
+            process = process_of.get(match.group(1), match.group(1))
+            by_process[process][match.group(2).decode()] += 1
+            if LINE_MESSAGE.match(line):
+                between[process].append(0)
+            elif between[process]:
+                between[process][-1] += 1
     everything = sum(sum(counts.values()) for counts in by_process.values())
-    busiest = max(by_process.values(), key=lambda counts: sum(counts.values()), default=collections.Counter())
-    return busiest, everything
+    busiest = max(by_process, key=lambda process: sum(by_process[process].values()), default=None)
+    segments = between.get(busiest, [])[:-1]
+    typical = statistics.median(segments) if segments else None
+    return by_process.get(busiest, collections.Counter()), everything, typical
 
 
 def requests(options):
@@ -335,9 +346,10 @@ def requests(options):
     apart."""
     header("Wine server requests per line", options)
     names = receivers(options)
-    log = os.path.join(options.build, "wine", "server-requests.log")
     results = {}
     for name in names:
+        # Kept after the run, to be read: the trace names every request, in order.
+        log = os.path.join(options.build, "wine", f"server-requests-{name}.log")
         options.server_log = log
         b = Bench(options)
         try:
@@ -357,8 +369,8 @@ def requests(options):
                 start = os.path.getsize(log)
                 served = b.sequential(count, size, 300)
                 end = os.path.getsize(log)
-                counts, everything = count_requests(log, start, end)
-                results[name, size] = (counts, int(served["sent"]), everything)
+                counts, everything, typical = count_requests(log, start, end)
+                results[name, size] = (counts, int(served["sent"]), everything, typical)
         finally:
             if b.receiver is not None:
                 b.receiver.kill()
@@ -366,31 +378,39 @@ def requests(options):
             b.close()
         progress(name)
 
-    print("| receiver | requests per 40-byte line | per 8,096-byte line | all processes: 40 / 8,096 |")
+    print("The receiver's own requests per line: the mean over all lines served (it includes the")
+    print("list's repaints, one per 50 ms while lines come fast, so it grows as lines come slower),")
+    print("and the median of the requests from one line's message to the next (a line between")
+    print("repaints). All processes: Wine's services and desktop included, mean.\n")
+    print("| receiver | per 40-byte line: mean / median | per 8,096-byte line: mean / median "
+          "| all processes: 40 / 8,096 |")
     print("|---|---|---|---|")
     for name in names:
         cells = []
         for size in (40, 8096):
-            counts, served, _ = results[name, size]
+            counts, served, _, typical = results[name, size]
+            floor_counts, floor_served, _, floor_typical = results["floor", size]
             per_line = sum(counts.values()) / served
-            floor = sum(results["floor", size][0].values()) / results["floor", size][1]
-            cells.append(f"{per_line:.1f}" + (f" ({per_line / floor:.2f}x the floor)"
-                                               if name in ("tidemark", "before") else ""))
+            floor = sum(floor_counts.values()) / floor_served
+            cell = f"{per_line:.1f} / {typical if typical is not None else '-'}"
+            if name in ("tidemark", "before"):
+                cell += f" ({per_line / floor:.2f}x / {typical / floor_typical:.2f}x the floor)"
+            cells.append(cell)
         everything = [results[name, size][2] / results[name, size][1] for size in (40, 8096)]
         print(f"| {LABELS[name]} | {cells[0]} | {cells[1]} | {everything[0]:.1f} / {everything[1]:.1f} |")
     for size in (40, 8096):
         print(f"\nMost frequent requests per {size}-byte line:")
         for name in names:
-            counts, served, _ = results[name, size]
+            counts, served, _, _ = results[name, size]
             top = ", ".join(f"{request} {number / served:.2f}"
                             for request, number in counts.most_common(options.request_top))
             print(f"- {LABELS[name]}: {top}")
         # Where a program's requests differ from the floor's, the largest differences first.
-        floor, floor_served, _ = results["floor", size]
+        floor, floor_served, _, _ = results["floor", size]
         for name in names:
             if name not in ("tidemark", "before"):
                 continue
-            counts, served, _ = results[name, size]
+            counts, served, _, _ = results[name, size]
             differences = {request: counts[request] / served - floor[request] / floor_served
                            for request in set(counts) | set(floor)}
             beyond = ", ".join(f"{request} {difference:+.2f}" for request, difference in

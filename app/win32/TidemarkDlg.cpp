@@ -172,7 +172,8 @@ void CTidemarkDlg::RunListener()
 // active window (Wine keeps that after another program took the foreground, and then
 // hands the window the keyboard again when it reappears): it lets go of that first. A
 // window already shown is left as it is (showing it again would only restack it, at the
-// cost of a repaint per line under Wine).
+// cost of a repaint per line under Wine). The hide period starts anew with every line; the
+// timer itself is only set when it does not run (see OnHideTimer).
 void CTidemarkDlg::PopUp()
 {
     if (!IsWindowVisible()) {
@@ -180,14 +181,35 @@ void CTidemarkDlg::PopUp()
             ::SetActiveWindow(nullptr);
         ShowWindow(SW_SHOWNA);
     }
-    SetTimer(m_hideTimerId, m_hideTimerElapse);
+    m_lastPopUp = ::GetTickCount();
+    if (!m_bHideTimerRunning) {
+        SetTimer(m_hideTimerId, m_hideTimerElapse);
+        m_bHideTimerRunning = true;
+    }
+}
+
+// Setting the timer again for every line would cost a call into the system per line (a
+// Wine server request): a tick that comes before the period after the last line is over
+// waits for the rest of it instead. The window hides a period after its last line, and
+// while the user has it open the timer ticks on every period without hiding it.
+void CTidemarkDlg::OnHideTimer()
+{
+    const DWORD sinceLastPopUp = ::GetTickCount() - m_lastPopUp;
+    if (sinceLastPopUp < m_hideTimerElapse) {
+        SetTimer(m_hideTimerId, m_hideTimerElapse - sinceLastPopUp);
+    } else if (m_bOpenedByUser) {
+        SetTimer(m_hideTimerId, m_hideTimerElapse);
+    } else {
+        ShowWindow(SW_HIDE);
+        KillTimer(m_hideTimerId);
+        m_bHideTimerRunning = false;
+    }
 }
 
 void CTidemarkDlg::OnTimer(UINT_PTR id)
 {
-    if (id == m_hideTimerId && !m_bOpenedByUser) {
-        ShowWindow(SW_HIDE);
-        KillTimer(m_hideTimerId);
+    if (id == m_hideTimerId) {
+        OnHideTimer();
     } else if (id == kListRepaintTimerId) {
         m_listOutput.RepaintHeldList();
     }

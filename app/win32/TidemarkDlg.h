@@ -50,6 +50,7 @@ protected:
 
 private:
     void StopInOrder();
+    void OnHideTimer();
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
@@ -67,6 +68,8 @@ private:
     UINT m_hideTimerElapse = 12000;
     UINT_PTR m_hideTimerId = kHideTimerId;
     bool m_bOpenedByUser = false;
+    bool m_bHideTimerRunning = false;
+    DWORD m_lastPopUp = 0;  // tick count of the last pop-up
     SIZE m_minTrackSize;
     SIZE m_initialClientSize;
     CButton m_exitButton;

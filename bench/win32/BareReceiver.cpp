@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ListenLikeTidemark.h"
 #include "net/LineProtocol.h"
 
 namespace {
@@ -56,19 +57,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bare_receiver byte|chunk\n");
         return 2;
     }
-    WSADATA data;
-    if (WSAStartup(0x0101, &data) != 0) {
-        return 1;
-    }
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(kTidemarkPort);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 2) != 0) {
-        std::fprintf(stderr, "cannot listen on port %d: %d\n", kTidemarkPort, WSAGetLastError());
+    const SOCKET listener = ListenLikeTidemark();
+    if (listener == INVALID_SOCKET) {
         return 1;
     }
     std::printf("listening\n");

@@ -12,9 +12,9 @@
 #include <winsock2.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "ListenLikeTidemark.h"
 #include "net/LineProtocol.h"
 
 namespace {
@@ -130,21 +130,9 @@ DWORD WINAPI Listen(LPVOID listenSocket)
 
 int main()
 {
-    WSADATA data;
-    if (WSAStartup(0x0101, &data) != 0)
+    const SOCKET listener = ListenLikeTidemark();
+    if (listener == INVALID_SOCKET)
         return 1;
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(kTidemarkPort);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (listener == INVALID_SOCKET ||
-        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 2) != 0) {
-        std::fprintf(stderr, "cannot listen on port %d: %d\n", kTidemarkPort, WSAGetLastError());
-        return 1;
-    }
 
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &WindowProc;
