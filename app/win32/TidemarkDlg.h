@@ -47,10 +47,17 @@ protected:
     void OnSize(UINT type, int width, int height);
     void OnSizing(UINT edge, RECT* rect);
     LRESULT OnDpiChanged(WPARAM, LPARAM suggested);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void StopInOrder();
     void OnHideTimer();
+    void OnTaskbarCreated();
+    void KeepTrayIconShown(bool shown);
+    void OnShowRequest();
+    void EndAsAsked();
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
