@@ -31,7 +31,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from tidemark_e2e import ProbeError, TidemarkRun, port_accepts, wait_until  # noqa: E402
+from tidemark_e2e import LINE_LIMIT, ProbeError, TidemarkRun, port_accepts, wait_until  # noqa: E402
 from wine_harness import WINE  # noqa: E402
 
 CLEAR_LIST = "1006"
@@ -105,10 +105,12 @@ class Bench:
     # -- receivers -----------------------------------------------------------
 
     def start_bare(self, mode, env=None):
-        """A baseline: `bare_receiver.exe byte|chunk`, or with mode "floor" `floor_receiver.exe`."""
-        program = "floor_receiver.exe" if mode == "floor" else "bare_receiver.exe"
+        """A baseline: `bare_receiver.exe byte|chunk`, or the floor: `floor_receiver.exe`
+        (mode "floor") or `floor_receiver_plain.exe` (mode "plain")."""
+        program = {"floor": "floor_receiver.exe",
+                   "plain": "floor_receiver_plain.exe"}.get(mode, "bare_receiver.exe")
         exe = os.path.join(os.environ["TIDEMARK_WINDOWS_BIN"], program)
-        self.receiver = subprocess.Popen([WINE, exe, *([] if mode == "floor" else [mode])],
+        self.receiver = subprocess.Popen([WINE, exe, *([] if mode in ("floor", "plain") else [mode])],
                                          env=env or self.run.wine.env(), stdout=subprocess.PIPE,
                                          stderr=self.receiver_stderr())
         if self.receiver.stdout.readline().strip() != b"listening":
@@ -199,13 +201,14 @@ def ratio(value, base):
 def receivers(options):
     """The receivers compared in rounds: the bare one in chunks, the floor, Tidemark, and
     Tidemark as another build made it, when asked for."""
-    names = ["chunk", "floor", "tidemark"]
+    names = ["chunk", "floor", "plain", "tidemark"]
     if options.before:
         names.append("before")
     return names
 
 
 LABELS = {"byte": "bare, 1 byte per recv", "chunk": "bare, chunks (limit)", "floor": "floor",
+          "plain": "floor, plain list box",
           "tidemark": "Tidemark", "before": "Tidemark before"}
 
 
@@ -233,14 +236,14 @@ def bench(options):
     rounds = collections.defaultdict(list)
     try:
         byte = serve(b, "byte", lambda: (b.sequential(options.lines, 40, options.phase_seconds),
-                                         b.sequential(options.long_lines, 8096, options.phase_seconds)))
+                                         b.sequential(options.long_lines, LINE_LIMIT, options.phase_seconds)))
         progress("bare receiver (byte)")
         # Alternating rounds, so that a neighbour's load falls on all receivers alike.
         for round_number in range(options.rounds):
             for name in names:
                 rounds[name].append(serve(b, name, lambda: (
                     b.sequential(options.lines, 40, options.phase_seconds),
-                    b.sequential(options.long_lines, 8096, options.phase_seconds))))
+                    b.sequential(options.long_lines, LINE_LIMIT, options.phase_seconds))))
             progress(f"round {round_number + 1} of {options.rounds}")
 
         pid = b.start_tidemark()
@@ -363,7 +366,7 @@ def requests(options):
                 b.run.wait_until_listening()
             else:
                 b.start_bare(name, env=traced)
-            for size, count in ((40, options.request_lines), (8096, options.request_long_lines)):
+            for size, count in ((40, options.request_lines), (LINE_LIMIT, options.request_long_lines)):
                 b.sequential(options.request_warmup, size, 120)
                 time.sleep(1)  # the warm-up's paced repaint and every other echo is over
                 start = os.path.getsize(log)
@@ -387,7 +390,7 @@ def requests(options):
     print("|---|---|---|---|")
     for name in names:
         cells = []
-        for size in (40, 8096):
+        for size in (40, LINE_LIMIT):
             counts, served, _, typical = results[name, size]
             floor_counts, floor_served, _, floor_typical = results["floor", size]
             per_line = sum(counts.values()) / served
@@ -396,9 +399,9 @@ def requests(options):
             if name in ("tidemark", "before"):
                 cell += f" ({per_line / floor:.2f}x / {typical / floor_typical:.2f}x the floor)"
             cells.append(cell)
-        everything = [results[name, size][2] / results[name, size][1] for size in (40, 8096)]
+        everything = [results[name, size][2] / results[name, size][1] for size in (40, LINE_LIMIT)]
         print(f"| {LABELS[name]} | {cells[0]} | {cells[1]} | {everything[0]:.1f} / {everything[1]:.1f} |")
-    for size in (40, 8096):
+    for size in (40, LINE_LIMIT):
         print(f"\nMost frequent requests per {size}-byte line:")
         for name in names:
             counts, served, _, _ = results[name, size]

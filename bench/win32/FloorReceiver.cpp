@@ -5,7 +5,9 @@
 // thread in one sent message, which the listener waits for. There the line is inserted at
 // the top of a list box, the hidden window is shown without activation, the 12 s hide timer
 // restarts, and while lines come fast the list's repaint is held 50 ms. Nothing else: no
-// framework, no subclassing, no decoding, no status lines.
+// framework, no subclassing, no decoding, no status lines. Its list box is the design's:
+// the program's manifest (common controls 6, display scaling) and the dialog's font; built
+// with PLAIN_LIST_BOX (floor_receiver_plain) it is the system's plain one instead.
 //
 //   floor_receiver
 
@@ -149,6 +151,14 @@ int main()
                                6, 6, 360, 90, g_window, nullptr, windowClass.hInstance, nullptr);
     if (g_window == nullptr || g_list == nullptr)
         return 1;
+#ifndef PLAIN_LIST_BOX
+    // The list box of Tidemark's dialog template: "MS Shell Dlg" at 8 points.
+    const int height = -::MulDiv(8, ::GetDeviceCaps(::GetDC(nullptr), LOGPIXELSY), 72);
+    HFONT font = ::CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH, "MS Shell Dlg");
+    ::SendMessageA(g_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+#endif
     ::ShowWindow(g_window, SW_SHOWNA);
 
     HANDLE thread = ::CreateThread(nullptr, 0, &Listen, reinterpret_cast<LPVOID>(listener), 0, nullptr);

@@ -6,6 +6,7 @@ through the probe program (a Win32 console program run in the same prefix and di
 """
 
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -16,7 +17,17 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from wine_harness import WineSession  # noqa: E402
 
-PORT = 26112
+
+
+def protocol_constant(name):
+    """A number of the line protocol, from the header that the receiver and the sender
+    take it from."""
+    with open(os.path.join(HERE, "..", "..", "net", "LineProtocol.h")) as f:
+        return int(re.search(rf"\b{name} = (\d+);", f.read()).group(1))
+
+
+PORT = protocol_constant("kTidemarkPort")
+LINE_LIMIT = protocol_constant("kMaxLineLength")
 MAIN_WINDOW_CONTROLS = {1005, 1006, 1009, 1010, 1011, 1015}
 WM_SYSCOMMAND = 0x0112
 SC_MINIMIZE = 0xF020
