@@ -14,7 +14,8 @@ constexpr DWORD kListRepaintInterval = 50;
 }  // namespace
 
 CMessageListBox::CMessageListBox(CWnd& window, CListBox& list, std::function<void()> popUp)
-    : m_window(window), m_list(list), m_popUp(std::move(popUp))
+    : m_window(window), m_list(list), m_popUp(std::move(popUp)),
+      m_windowThreadId(::GetCurrentThreadId())
 {
 }
 
@@ -22,10 +23,15 @@ CMessageListBox::CMessageListBox(CWnd& window, CListBox& list, std::function<voi
 // between the read, delete and insert of a join.
 void CMessageListBox::CarryOut(const ListChange& change)
 {
-    m_handOver.Run([this, &change] {
+    const auto work = [this, &change] {
         PaceListRepaint();
         Apply(change);
-    });
+    };
+    // The window's own lines need no hand-over: they show even where it could not open.
+    if (::GetCurrentThreadId() == m_windowThreadId)
+        work();
+    else
+        m_handOver.Run(work);
 }
 
 // A change after a pause is painted at once; one that follows the last within the

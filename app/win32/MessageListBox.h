@@ -12,10 +12,11 @@
 // its caller waits), with the list's repaints paced for a reader.
 class CMessageListBox : public MessageListOutput {
 public:
-    // `popUp` shows the window and restarts its hide timer, on the window's thread.
+    // Made on the window's thread. `popUp` shows the window and restarts its hide timer there.
     CMessageListBox(CWnd& window, CListBox& list, std::function<void()> popUp);
 
-    // On the window's thread, once the window exists; from then on changes are taken.
+    // On the window's thread, once the window exists; from then on changes from other
+    // threads are taken. False when they cannot be.
     bool Open() { return m_handOver.Open(); }
     // No change is taken any more, and one still waiting is let go undone.
     void Close() { m_handOver.Close(); }
@@ -38,6 +39,7 @@ private:
     CWnd& m_window;
     CListBox& m_list;
     std::function<void()> m_popUp;
+    const DWORD m_windowThreadId;
     CHandOver m_handOver;
     // While lines arrive in quick succession, the list repaints at a reader's pace.
     bool m_listRepaintHeld = false;

@@ -173,8 +173,8 @@ BOOL CTidemarkDlg::OnInitDialog()
     MoveWindow(placement.left, placement.top, placement.right - placement.left,
                placement.bottom - placement.top, TRUE);
 
-    m_listOutput.Open();
-    if (m_listener.Start(&ListenerThreadProc, this))
+    // A listener whose lines could not reach the list would receive for nobody.
+    if (m_listOutput.Open() && m_listener.Start(&ListenerThreadProc, this))
         m_listOutput.AddLine("Socketthread starting ...");
     else
         m_listOutput.AddLine("Can't starting Socketthread !!");
