@@ -462,14 +462,24 @@ int Sizing(const Arguments& args) {
     return kExitOk;
 }
 
-int TrayIcon(const Arguments& args) {
-    const HWND window = TargetWindow(args);
-    if (window == nullptr) return NotFound("window");
-    // Changing nothing of an icon succeeds only while the shell has that icon.
+namespace {
+
+// The main window's notification-area icon, as the shell knows it by window and id.
+NOTIFYICONDATAA TrayIconOf(HWND window) {
     NOTIFYICONDATAA icon = {};
     icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
     icon.hWnd = window;
     icon.uID = kTrayIconId;
+    return icon;
+}
+
+}  // namespace
+
+int TrayIcon(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    // Changing nothing of an icon succeeds only while the shell has that icon.
+    NOTIFYICONDATAA icon = TrayIconOf(window);
     PrintLine(Shell_NotifyIconA(NIM_MODIFY, &icon) ? "1" : "0");
     return kExitOk;
 }
@@ -478,10 +488,7 @@ int TrayIcon(const Arguments& args) {
 int TrayDrop(const Arguments& args) {
     const HWND window = TargetWindow(args);
     if (window == nullptr) return NotFound("window");
-    NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = window;
-    icon.uID = kTrayIconId;
+    NOTIFYICONDATAA icon = TrayIconOf(window);
     if (!Shell_NotifyIconA(NIM_DELETE, &icon)) return Fail("the window has no icon to drop");
     return kExitOk;
 }
