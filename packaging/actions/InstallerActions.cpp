@@ -1,16 +1,18 @@
-// The custom action of Tidemark's Windows Installer package (packaging/tidemark.wxs), a DLL
+// The custom actions of Tidemark's Windows Installer package (packaging/tidemark.wxs), a DLL
 // in the package's Binary table. Windows cannot replace or remove the file of a running
 // program, and stopping Tidemark in order (listener ended, icon removed) is the program's
 // own business: before the package touches any file it asks the installed program to end
 // the running one ("tidemark.exe /exit"), and it remembers in a property whether one was
 // running, so that an upgrade can start the new program where the old one ran.
 //
-// It never fails the installation: a Tidemark that could not be ended leaves the package
-// where it was without this action (files in use, replaced at the next restart).
+// They never fail the installation: a Tidemark that could not be ended leaves the package
+// where it was without them (files in use, replaced at the next restart).
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -100,5 +102,45 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE ins
     MsiSetPropertyA(install, kWasRunningProperty, "1");
     Log(install, "the running program has ended");
   }
+  return ERROR_SUCCESS;
+}
+
+// Immediate, at the end of every installation and removal: takes empty entries out of the
+// user's PATH. Taking the programs' folder out of it (at removal, and in an upgrade before
+// the new version adds it again) leaves its separator behind, and Wine's console, given a
+// PATH with an empty entry, runs nothing at all by name.
+extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    &key) != ERROR_SUCCESS) {
+    return ERROR_SUCCESS;
+  }
+  DWORD type = 0;
+  DWORD size = 0;
+  std::wstring path;
+  if (RegQueryValueExW(key, L"Path", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
+    path.resize(size / sizeof(wchar_t));
+    if (RegQueryValueExW(key, L"Path", nullptr, nullptr, reinterpret_cast<BYTE*>(&path[0]),
+                         &size) != ERROR_SUCCESS) {
+      path.clear();
+    }
+    path.resize(wcsnlen(path.c_str(), path.size()));
+  }
+  std::wstring tidy;
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = std::min(path.find(L';', start), path.size());
+    if (end > start) tidy += (tidy.empty() ? L"" : L";") + path.substr(start, end - start);
+    start = end + 1;
+  }
+  if (tidy != path) {
+    if (tidy.empty()) {
+      RegDeleteValueW(key, L"Path");
+    } else {
+      RegSetValueExW(key, L"Path", 0, type, reinterpret_cast<const BYTE*>(tidy.c_str()),
+                     static_cast<DWORD>((tidy.size() + 1) * sizeof(wchar_t)));
+    }
+  }
+  RegCloseKey(key);
   return ERROR_SUCCESS;
 }
