@@ -49,7 +49,19 @@ bool CListenerHost::Start(AFX_THREADPROC proc, LPVOID argument)
         m_hListenerThread = nullptr;
     m_pListenerThread = thread;
     m_bRun = true;
-    thread->ResumeThread();
+    if (thread->ResumeThread() == static_cast<DWORD>(-1)) {
+        // A thread that never ran holds nothing yet: it goes, and the window goes on without
+        // a listener, as when no thread could be made.
+        ::TerminateThread(thread->m_hThread, 0);
+        delete thread;
+        if (m_hListenerThread != nullptr)
+            ::CloseHandle(m_hListenerThread);
+        m_hListenerThread = nullptr;
+        m_pListenerThread = nullptr;
+        m_bRun = false;
+        m_bListenerEnded = true;
+        return false;
+    }
     return true;
 }
 

@@ -2,19 +2,23 @@
 
 bool CSingleInstanceGuard::RefusedFor(const char* name)
 {
-    m_hMutex = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name);
-    if (m_hMutex != nullptr)
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
+    const DWORD error = ::GetLastError();
+    if (mutex == nullptr)
+        return error == ERROR_ACCESS_DENIED;
+    if (error == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(mutex);
         return true;
-    // A failure leaves the program without the guard; everything else goes on.
-    m_hMutex = ::CreateMutexA(nullptr, FALSE, name);
-    m_created = true;
+    }
+    m_hMutex = mutex;
     return false;
 }
 
-// The handle stays open: the name lasts as long as this process.
+// The name lasts as long as a handle to it is open: closing the only one frees it.
 void CSingleInstanceGuard::Release()
 {
-    if (m_created && m_hMutex != nullptr)
-        ::ReleaseMutex(m_hMutex);
-    m_created = false;
+    if (m_hMutex == nullptr)
+        return;
+    ::CloseHandle(m_hMutex);
+    m_hMutex = nullptr;
 }

@@ -1,6 +1,7 @@
 #include "app/win32/TidemarkDlg.h"
 
 #include "app/WindowLayout.h"
+#include "app/win32/RunningInstance.h"
 #include "controls/DisplayScale.h"
 #include "framework/WinApp.h"
 #include "framework/WindowDpi.h"
@@ -15,9 +16,21 @@ namespace {
 
 const char kSingleInstanceMutex[] = "TidemarkSoftware";
 
+// Numbers from here on are registered by name at run time (RegisterWindowMessage).
+constexpr UINT kFirstRegisteredMessage = 0xC000;
+
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 // The notification-area icon and the message its clicks arrive with.
 constexpr UINT kTrayIconId = IDI_TIDEMARK;
 constexpr UINT WM_TRAY_NOTIFY = WM_USER;
+// An icon the shell refused is offered again at this interval until the shell takes it.
+constexpr UINT_PTR kTrayRetryTimerId = 3;
+constexpr UINT kTrayRetryInterval = 5000;
 
 const COLORREF kFrameBlue = 0x00FF0000;
 const COLORREF kFrameRed = 0x000000FF;
@@ -42,6 +55,20 @@ void AppendAboutBoxEntry(HMENU systemMenu)
         return;
     ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+// Ends the boxes open over the window (the about box, a line's box), as their Cancel
+// would: an ending asked for from outside must not wait for the user to close them.
+void CloseBoxesOwnedBy(HWND owner)
+{
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM ownerWindow) -> BOOL {
+            if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(ownerWindow))
+                ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(owner));
 }
 
 }  // namespace
@@ -76,6 +103,8 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_DPICHANGED, &CTidemarkDlg::OnDpiChanged>(),
         OnMessage<CListenerHost::kListChangeMessage, &CTidemarkDlg::OnListChange>(),
         OnMessage<WM_DESTROY, &CTidemarkDlg::OnDestroy>(),
+        OnMessage<WM_QUERYENDSESSION, &CTidemarkDlg::OnQueryEndSession>(),
+        OnMessage<WM_ENDSESSION, &CTidemarkDlg::OnEndSession>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetThisMessageMap(), entries);
     return &map;
@@ -103,13 +132,17 @@ BOOL CTidemarkDlg::OnInitDialog()
 
     if (m_singleInstance.RefusedFor(kSingleInstanceMutex)) {
         AfxMessageBox("You can run Tidemark Software only one time!", MB_OK);
+        // Starting the program again is a way to see its list.
+        RunningInstance::AskToShow();
         OnCancel();
         return FALSE;
     }
+    RunningInstance::Mark(m_hWnd);
 
     m_bExitRequested = false;
 
-    m_trayIcon.Add(m_hWnd, kTrayIconId, m_hIcon, WM_TRAY_NOTIFY, GetProductName());
+    KeepTrayIconShown(
+        m_trayIcon.Add(m_hWnd, kTrayIconId, m_hIcon, WM_TRAY_NOTIFY, GetProductName()));
     SetUpHomepageLink(m_homepageLink, m_hLinkCursor);
 
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
@@ -208,6 +241,8 @@ void CTidemarkDlg::OnTimer(UINT_PTR id)
         KillTimer(m_hideTimerId);
     } else if (m_listener.IsRepaintTimer(id)) {
         m_listener.RepaintHeldList();
+    } else if (id == kTrayRetryTimerId) {
+        KeepTrayIconShown(m_trayIcon.AddAgain());
     }
     CDialog::OnTimer(id);
 }
@@ -222,6 +257,74 @@ LRESULT CTidemarkDlg::OnTrayNotify(WPARAM, LPARAM mouseMessage)
         m_bOpenedByUser = false;
     }
     return 0;
+}
+
+// The shell was rebuilt and has forgotten every icon; the same message also tells a
+// program started before the taskbar that the notification area is there now.
+void CTidemarkDlg::OnTaskbarCreated()
+{
+    if (!m_bStopped)
+        KeepTrayIconShown(m_trayIcon.AddAgain());
+}
+
+void CTidemarkDlg::KeepTrayIconShown(bool shown)
+{
+    if (shown)
+        KillTimer(kTrayRetryTimerId);
+    else
+        SetTimer(kTrayRetryTimerId, kTrayRetryInterval);
+}
+
+// Another start of the program was refused: the user wants to see the list, as a click on
+// the icon shows it.
+void CTidemarkDlg::OnShowRequest()
+{
+    OnTrayNotify(kTrayIconId, WM_LBUTTONDOWN);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+// "/exit" from a script or an installer, or the end of the session: the same orderly stop
+// as "exit", without waiting for a box the user has open.
+void CTidemarkDlg::EndAsAsked()
+{
+    CloseBoxesOwnedBy(m_hWnd);
+    OnExit();
+}
+
+// Windows asks whether the session may end; the answer is always yes.
+LRESULT CTidemarkDlg::OnQueryEndSession(WPARAM, LPARAM)
+{
+    return TRUE;
+}
+
+// Log-off, shutdown, or an installer replacing the program's files: the process may be
+// ended at any moment after this, so the orderly stop runs now.
+LRESULT CTidemarkDlg::OnEndSession(WPARAM ending, LPARAM)
+{
+    if (ending)
+        EndAsAsked();
+    return 0;
+}
+
+// The messages whose numbers are registered at run time: the shell's, and those of other
+// starts of the program.
+LRESULT CTidemarkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message >= kFirstRegisteredMessage) {
+        if (message == TaskbarCreatedMessage()) {
+            OnTaskbarCreated();
+            return 0;
+        }
+        if (message == RunningInstance::ShowRequest()) {
+            OnShowRequest();
+            return 0;
+        }
+        if (message == RunningInstance::ExitRequest()) {
+            EndAsAsked();
+            return 0;
+        }
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
 }
 
 void CTidemarkDlg::OnHide()
@@ -268,6 +371,7 @@ void CTidemarkDlg::OnClose()
 void CTidemarkDlg::OnDestroy()
 {
     StopInOrder();
+    RunningInstance::Unmark(m_hWnd);
     CDialog::OnDestroy();
 }
 

@@ -51,6 +51,9 @@ protected:
     void OnSize(UINT type, int width, int height);
     void OnSizing(UINT edge, RECT* rect);
     LRESULT OnDpiChanged(WPARAM, LPARAM suggested);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The list lives on the window's thread: a change asked for by the listener thread is
     // carried out there, whole, in one sent message.
@@ -62,6 +65,10 @@ protected:
 
 private:
     void StopInOrder();
+    void OnTaskbarCreated();
+    void KeepTrayIconShown(bool shown);
+    void OnShowRequest();
+    void EndAsAsked();
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-void CTrayIcon::Add(HWND window, UINT id, HICON icon, UINT callbackMessage, const std::string& tip)
+bool CTrayIcon::Add(HWND window, UINT id, HICON icon, UINT callbackMessage, const std::string& tip)
 {
     // The first version of the record, sized for the platform built for: every shell
     // knows it, and its tip holds 63 characters and the zero.
@@ -14,14 +14,25 @@ void CTrayIcon::Add(HWND window, UINT id, HICON icon, UINT callbackMessage, cons
     m_data.uCallbackMessage = callbackMessage;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_data.uID = id;
-    ::Shell_NotifyIconA(NIM_ADD, &m_data);
-    m_added = true;
+    m_filledIn = true;
+    return AddAgain();
+}
+
+bool CTrayIcon::AddAgain()
+{
+    if (!m_filledIn)
+        return false;
+    // A shell that still has the icon refuses to add it twice: then it is there as it is.
+    m_shown = ::Shell_NotifyIconA(NIM_ADD, &m_data) ||
+              ::Shell_NotifyIconA(NIM_MODIFY, &m_data);
+    return m_shown;
 }
 
 void CTrayIcon::Remove()
 {
-    if (!m_added)
+    if (!m_filledIn)
         return;
-    m_added = false;
+    m_filledIn = false;
+    m_shown = false;
     ::Shell_NotifyIconA(NIM_DELETE, &m_data);
 }

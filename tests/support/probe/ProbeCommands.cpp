@@ -152,6 +152,11 @@ int Find(const Arguments& args) {
     return kExitOk;
 }
 
+int Instances(const Arguments&) {
+    for (HWND window : FindMainWindows()) PrintLine(FormatHandle(window));
+    return kExitOk;
+}
+
 int WaitGone(const Arguments& args) {
     if (!WaitUntil(args.timeoutMs, [] { return FindMainWindow() == nullptr; }))
         return Fail("main window still there");
@@ -466,6 +471,18 @@ int TrayIcon(const Arguments& args) {
     icon.hWnd = window;
     icon.uID = kTrayIconId;
     PrintLine(Shell_NotifyIconA(NIM_MODIFY, &icon) ? "1" : "0");
+    return kExitOk;
+}
+
+// The icon goes as it does when the shell is rebuilt and forgets every icon.
+int TrayDrop(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr) return NotFound("window");
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = kTrayIconId;
+    if (!Shell_NotifyIconA(NIM_DELETE, &icon)) return Fail("the window has no icon to drop");
     return kExitOk;
 }
 

@@ -22,6 +22,7 @@ struct Arguments {
 };
 
 int Find(const Arguments& args);
+int Instances(const Arguments& args);
 int WaitGone(const Arguments& args);
 int Lines(const Arguments& args);
 int Count(const Arguments& args);
@@ -39,6 +40,7 @@ int FindWindowByTitle(const Arguments& args);
 int Move(const Arguments& args);
 int Sizing(const Arguments& args);
 int TrayIcon(const Arguments& args);
+int TrayDrop(const Arguments& args);
 int Record(const Arguments& args);
 
 }  // namespace probe

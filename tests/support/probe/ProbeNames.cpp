@@ -29,6 +29,8 @@ const Name kNames[] = {
     {"WM_RBUTTONUP", WM_RBUTTONUP},
     {"WM_MOUSEMOVE", WM_MOUSEMOVE},
     {"WM_USER", WM_USER},
+    {"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
+    {"WM_ENDSESSION", WM_ENDSESSION},
     // System commands
     {"SC_MINIMIZE", SC_MINIMIZE},
     {"SC_MAXIMIZE", SC_MAXIMIZE},
@@ -60,6 +62,12 @@ bool ParseNumber(const std::string& text, long long* value) {
         }
     }
     if (text.empty()) return false;
+    // A message whose number is registered by name, as the shell's "TaskbarCreated".
+    static const std::string kRegistered = "registered:";
+    if (text.compare(0, kRegistered.size(), kRegistered) == 0) {
+        *value = RegisterWindowMessageA(text.c_str() + kRegistered.size());
+        return *value != 0;
+    }
     char* end = nullptr;
     errno = 0;
     // Unsigned parsing keeps values such as 0xFFFFFFFF intact; a leading minus still works.

@@ -39,13 +39,19 @@ std::vector<HWND> TopLevelWindows() {
     return windows;
 }
 
-HWND FindMainWindow() {
+std::vector<HWND> FindMainWindows() {
+    std::vector<HWND> mains;
     for (HWND window : TopLevelWindows()) {
         if (IsDialog(window) && WindowText(window) == "Tidemark" &&
             ChildById(window, kMessageListId) != nullptr)
-            return window;
+            mains.push_back(window);
     }
-    return nullptr;
+    return mains;
+}
+
+HWND FindMainWindow() {
+    const std::vector<HWND> mains = FindMainWindows();
+    return mains.empty() ? nullptr : mains.front();
 }
 
 HWND FindMessageBox() {

@@ -23,6 +23,8 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 std::vector<HWND> TopLevelWindows();
 
 // The main window, or null while there is none.
+// Every main window of a running Tidemark, shown or hidden.
+std::vector<HWND> FindMainWindows();
 HWND FindMainWindow();
 
 // A visible message box (a dialog with a text static of id 0xFFFF) other than the main

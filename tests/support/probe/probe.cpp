@@ -3,6 +3,7 @@
 //
 //   probe find [--timeout-ms N]     wait for the main window, print its handle
 //   probe wait-gone [--timeout-ms N]  wait until the main window has gone
+//   probe instances                 the handles of every main window, shown or hidden
 //   probe lines                     the message list, top line first, as hex of its
 //                                   Windows-1252 bytes
 //   probe count                     the number of lines in the message list
@@ -25,11 +26,13 @@
 //   probe sizing EDGE L T R B       a border drag to that rectangle (WM_SIZING): print the
 //                                   rectangle the window agreed to
 //   probe tray                      1 when the window has its notification-area icon, else 0
+//   probe tray-drop                 remove that icon, as a rebuilt shell forgets it
 //   probe record FILE ARG...        append each ARG to FILE as a line (as a URL handler)
 //
 // --window HANDLE makes state, lines, count, click, key, post, send and select act on
 // another window (for example the about box found with findwin). Numbers are decimal,
-// 0x-hexadecimal, or names such as WM_CLOSE, WM_USER, SC_MINIMIZE, IDOK, VK_ESCAPE.
+// 0x-hexadecimal, or names such as WM_CLOSE, WM_USER, SC_MINIMIZE, IDOK, VK_ESCAPE;
+// registered:NAME is the message registered under NAME.
 // Texts are printed as lower-case hex of their Windows-1252 bytes.
 // Exit codes: 0 success, 2 window not found, 1 any other failure.
 
@@ -56,6 +59,7 @@ struct Command {
 const Command kCommands[] = {
     {"find", probe::Find},
     {"wait-gone", probe::WaitGone},
+    {"instances", probe::Instances},
     {"lines", probe::Lines},
     {"count", probe::Count},
     {"state", probe::State},
@@ -72,6 +76,7 @@ const Command kCommands[] = {
     {"move", probe::Move},
     {"sizing", probe::Sizing},
     {"tray", probe::TrayIcon},
+    {"tray-drop", probe::TrayDrop},
     {"record", probe::Record},
 };
 
