@@ -27,10 +27,10 @@ const char kWasRunningProperty[] = "TidemarkWasRunning";
 // would otherwise start for real.
 const char kRunningMutex[] = "TidemarkSoftware";
 
-// "/exit" returns once the running instance has ended, within a second or two. A version
-// of the program that does not know the switch takes it for a second start and shows its
-// refusal box instead; that start is ended after this long, so a silent installation never
-// hangs on a box nobody sees.
+// "/exit" returns once the running instance has ended (or, after 10 s, that it did not). A
+// version of the program that does not know the switch takes it for a second start and
+// shows its refusal box instead; that start is ended after this long, so a silent
+// installation never hangs on a box nobody sees.
 constexpr DWORD kExitWaitMs = 30000;
 
 struct HandleCloser {
