@@ -1,16 +1,15 @@
-"""The guide's cron line, systemd units and monitoring command deliver as written to a
-stand-in receiver on port 26112; its PowerShell parses (there is no PowerShell here).
-    guide_examples_test.py SENDER NODE_MODULES"""
+"""The guide's cron line, systemd units and monitoring command deliver as written to a stand-in
+receiver on port 26112; its PowerShell parses (no PowerShell here). Takes SENDER NODE_MODULES."""
 import os, re, shlex, socket, subprocess, sys, tempfile
 
 SENDER, NODE_MODULES = sys.argv[1:3]
-GUIDE = open(os.path.join(os.path.dirname(__file__), "../../docs/using.md")).read()
+GUIDE = open(os.path.join(os.path.dirname(__file__), "../../docs/using.md")).read().replace(
+    "/usr/bin/tidemark-send", SENDER).replace("192.168.1.20", "127.0.0.1")
 HOST = socket.gethostname()
 
 
 def blocks(kind):
-    return [b.replace("/usr/bin/tidemark-send", SENDER).replace("192.168.1.20", "127.0.0.1")
-            for b in re.findall(rf"```{kind}\n(.*?)```", GUIDE, re.S)]
+    return re.findall(rf"```{kind}\n(.*?)```", GUIDE, re.S)
 
 
 def received(*command):
@@ -28,8 +27,7 @@ def received(*command):
     return lines
 
 
-cron = blocks("crontab")[0].split(None, 5)
-disks = received("sh", "-c", cron[5])
+disks = received("sh", "-c", blocks("crontab")[0].split(None, 5)[5])
 assert disks and all(re.fullmatch(r"/\S* +\d+%", line) for line in disks), disks
 
 template, watched = blocks("ini")
@@ -44,9 +42,9 @@ notice = re.search(r"^ExecStart=(.*)$", template, re.M)[1].replace("%H", HOST)
 assert received(*shlex.split(notice.replace("%i", "backup-etc.service"))) == [
     f"backup-etc.service failed on {HOST}"]
 
-command = re.search(r"command_line\s+(.*)", blocks("nagios")[0])[1]
 macros = dict(NOTIFICATIONTYPE="PROBLEM", SERVICEDESC="Disk /", HOSTALIAS="web1",
               SERVICESTATE="CRITICAL", SERVICEOUTPUT="free: 4%")
+command = re.search(r"command_line\s+(.*)", blocks("nagios")[0])[1]
 assert received("sh", "-c", re.sub(r"\$(\w+)\$", lambda m: macros[m[1]], command)) == [
     "PROBLEM: Disk / on web1 is CRITICAL (free: 4%)"]
 
