@@ -16,6 +16,9 @@ set_target_properties(installer_actions PROPERTIES PREFIX "" OUTPUT_NAME install
 target_compile_definitions(installer_actions PRIVATE ${TIDEMARK_WIN32_DEFINITIONS})
 target_link_libraries(installer_actions PRIVATE msi)
 if(NOT MSVC)
+  # Self-contained, and small: the C++ library's exception support, linked statically, would
+  # be most of the package's size.
+  target_compile_options(installer_actions PRIVATE -fno-exceptions -fno-rtti)
   target_link_options(installer_actions PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
 tidemark_warnings(installer_actions)

@@ -11,12 +11,12 @@
 #include <msi.h>
 #include <msiquery.h>
 
-#include <algorithm>
-#include <cwchar>
+#include <cstdio>
 #include <memory>
-#include <string>
 #include <type_traits>
 
+// Plain buffers rather than the C++ library's strings, which throw: the package carries this
+// DLL, and the library's exception support, linked statically, would be most of its size.
 namespace {
 
 // The property that the package's start of the new program after an upgrade looks at.
@@ -38,45 +38,47 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+struct HeapFreer {
+  void operator()(void* memory) const { HeapFree(GetProcessHeap(), 0, memory); }
+};
+
 struct MsiRecord {
   MSIHANDLE handle;
   ~MsiRecord() { MsiCloseHandle(handle); }
 };
 
-std::string Property(MSIHANDLE install, const char* name) {
-  DWORD size = 0;
-  char empty[1] = "";
-  if (MsiGetPropertyA(install, name, empty, &size) != ERROR_MORE_DATA) return {};
-  std::string value(++size, '\0');
-  if (MsiGetPropertyA(install, name, &value[0], &size) != ERROR_SUCCESS) return {};
-  value.resize(size);
-  return value;
-}
-
 // A line in the installation's log (msiexec /l*v).
-void Log(MSIHANDLE install, const std::string& text) {
+void Log(MSIHANDLE install, const char* text, const char* detail) {
+  char line[2 * MAX_PATH];
+  std::snprintf(line, sizeof line, "Tidemark: %s %s", text, detail);
   MsiRecord record{MsiCreateRecord(0)};
-  MsiRecordSetStringA(record.handle, 0, ("Tidemark: " + text).c_str());
+  MsiRecordSetStringA(record.handle, 0, line);
   MsiProcessMessage(install, INSTALLMESSAGE_INFO, record.handle);
 }
 
 // Runs `program /exit` and waits for it; false (with the reason in the log) when it could
 // not be started or did not end in time.
-bool RunExit(MSIHANDLE install, const std::string& program, DWORD* exit_code) {
-  std::string command = "\"" + program + "\" /exit";
+bool RunExit(MSIHANDLE install, const char* program, DWORD* exit_code) {
+  char command[MAX_PATH + 16];
+  std::snprintf(command, sizeof command, "\"%s\" /exit", program);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &started)) {
-    Log(install, "could not start " + command + " (error " + std::to_string(GetLastError()) + ")");
+  if (!CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
+    Log(install, "could not start", command);
     return false;
   }
   UniqueHandle process(started.hProcess);
   UniqueHandle thread(started.hThread);
   if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.get(), 1);
-    Log(install, command + " did not end in time; going on without it");
+    Log(install, "did not end in time, going on without it:", command);
     return false;
   }
   return GetExitCodeProcess(process.get(), exit_code) != 0;
@@ -88,8 +90,13 @@ bool RunExit(MSIHANDLE install, const std::string& program, DWORD* exit_code) {
 // running Tidemark through the installed program and sets kWasRunningProperty when there
 // was one.
 extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE install) {
-  std::string program = Property(install, "INSTALLDIR") + "tidemark.exe";
-  if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  char program[MAX_PATH];
+  DWORD size = MAX_PATH - sizeof "tidemark.exe";
+  if (MsiGetPropertyA(install, "INSTALLDIR", program, &size) != ERROR_SUCCESS) {
+    return ERROR_SUCCESS;
+  }
+  lstrcatA(program, "tidemark.exe");
+  if (GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES) {
     return ERROR_SUCCESS;  // nothing installed yet, so nothing of ours runs from there
   }
   UniqueHandle running(OpenMutexA(SYNCHRONIZE, FALSE, kRunningMutex));
@@ -100,7 +107,7 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE ins
   DWORD exit_code = 1;
   if (RunExit(install, program, &exit_code) && exit_code == 0) {
     MsiSetPropertyA(install, kWasRunningProperty, "1");
-    Log(install, "the running program has ended");
+    Log(install, "the running program has ended:", program);
   }
   return ERROR_SUCCESS;
 }
@@ -110,37 +117,40 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE ins
 // the new version adds it again) leaves its separator behind, and Wine's console, given a
 // PATH with an empty entry, runs nothing at all by name.
 extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE) {
-  HKEY key = nullptr;
+  HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                    &key) != ERROR_SUCCESS) {
+                    &opened) != ERROR_SUCCESS) {
     return ERROR_SUCCESS;
   }
+  UniqueKey key(opened);
   DWORD type = 0;
   DWORD size = 0;
-  std::wstring path;
-  if (RegQueryValueExW(key, L"Path", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
-    path.resize(size / sizeof(wchar_t));
-    if (RegQueryValueExW(key, L"Path", nullptr, nullptr, reinterpret_cast<BYTE*>(&path[0]),
-                         &size) != ERROR_SUCCESS) {
-      path.clear();
-    }
-    path.resize(wcsnlen(path.c_str(), path.size()));
+  if (RegQueryValueExW(key.get(), L"Path", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return ERROR_SUCCESS;
   }
-  std::wstring tidy;
-  for (size_t start = 0; start <= path.size();) {
-    size_t end = std::min(path.find(L';', start), path.size());
-    if (end > start) tidy += (tidy.empty() ? L"" : L";") + path.substr(start, end - start);
-    start = end + 1;
+  const DWORD length = size / sizeof(wchar_t);
+  std::unique_ptr<wchar_t, HeapFreer> path(static_cast<wchar_t*>(
+      HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (length + 1) * sizeof(wchar_t))));
+  if (!path || RegQueryValueExW(key.get(), L"Path", nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(path.get()), &size) != ERROR_SUCCESS) {
+    return ERROR_SUCCESS;
   }
-  if (tidy != path) {
-    if (tidy.empty()) {
-      RegDeleteValueW(key, L"Path");
-    } else {
-      RegSetValueExW(key, L"Path", 0, type, reinterpret_cast<const BYTE*>(tidy.c_str()),
-                     static_cast<DWORD>((tidy.size() + 1) * sizeof(wchar_t)));
-    }
+  // In place: every separator that follows the start or another separator goes, and a
+  // separator at the end.
+  wchar_t* const text = path.get();
+  DWORD kept = 0;
+  for (DWORD read = 0; read < length && text[read] != L'\0'; ++read) {
+    if (text[read] != L';' || (kept > 0 && text[kept - 1] != L';')) text[kept++] = text[read];
   }
-  RegCloseKey(key);
+  if (kept > 0 && text[kept - 1] == L';') --kept;
+  const bool changed = text[kept] != L'\0';
+  text[kept] = L'\0';
+  if (kept == 0) {
+    RegDeleteValueW(key.get(), L"Path");
+  } else if (changed) {
+    RegSetValueExW(key.get(), L"Path", 0, type, reinterpret_cast<const BYTE*>(text),
+                   (kept + 1) * sizeof(wchar_t));
+  }
   return ERROR_SUCCESS;
 }
