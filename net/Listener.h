@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "net/ListenerPause.h"
 #include "net/SocketApi.h"
 #include "text/MessageListOutput.h"
 
@@ -19,12 +20,26 @@ struct ListenerFields {
     std::atomic<CWinThread*>& m_pListenerThread;
     // The connection being served, 0 when there is none.
     std::atomic<SocketHandle>& m_connectionSocket;
+    // The listener's pauses, which the stop ends at once.
+    ListenerPause& m_pause;
 };
 
 // How long a sender's line may take to arrive and still travel to the list together with
 // the sender's address, in one change: about as long as the list holds a repaint, so no
 // reader notices. A slower sender's address shows on its own while its line is awaited.
 constexpr int kLineWithAddressWait = 50;
+
+// How long a sender has for its line, in milliseconds from its accept: a sender that has
+// not finished by then is served as if it had closed its connection at that moment, so
+// that no silent or stuck sender holds every later one.
+constexpr int kReadDeadline = 30000;
+
+// The pause after a failed accept, before the next: a failure that repeats costs little
+// and adds its line once.
+constexpr int kAcceptRetryPause = 1000;
+
+// How often a listener that could not open its port (another program holds it) tries again.
+constexpr int kListenRetryInterval = 3000;
 
 // The listener thread's whole algorithm: set-up, the accept loop serving one line per
 // connection, and the end steps up to the last flag write. Ending the thread itself is

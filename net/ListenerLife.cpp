@@ -1,5 +1,22 @@
 #include "net/ListenerLife.h"
 
+#include <chrono>
+
+void ListenerLife::ClearRunFlag()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_pauseMutex);
+        m_bRun = false;
+    }
+    m_runCleared.notify_all();
+}
+
+bool ListenerLife::Pause(int milliseconds)
+{
+    std::unique_lock<std::mutex> lock(m_pauseMutex);
+    return !m_runCleared.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !m_bRun; });
+}
+
 void ListenerLife::CloseSockets(SocketApi& sockets)
 {
     if (TakeAndCloseSocket(sockets, m_listenSocket)) {

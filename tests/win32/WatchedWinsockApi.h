@@ -9,8 +9,8 @@
 #include "net/win32/WinsockApi.h"
 
 // The program's socket seam, unchanged, with a window onto the calls that block: a test
-// learns that the listener has entered accept or recv, and what the call gave back when
-// it woke. It also counts the sockets library's start-ups and releases.
+// learns that the listener has entered accept or recv (or the select that waits for a
+// sender's bytes, counted as a recv), and what the call gave back when it woke. It also counts the sockets library's start-ups and releases.
 class WatchedWinsockApi : public WinsockApi {
 public:
     struct Wake {
@@ -43,12 +43,12 @@ public:
 
     int recv(SocketHandle s, char* buffer, int length, int flags) override
     {
-        Note([this] { ++m_recvsEntered; });
-        const int result = WinsockApi::recv(s, buffer, length, flags);
-        const int error = ::WSAGetLastError();
-        Note([&] { m_lastRecv = Wake{true, static_cast<std::uintptr_t>(result), error}; });
-        ::WSASetLastError(error);
-        return result;
+        return Receive([&] { return WinsockApi::recv(s, buffer, length, flags); });
+    }
+
+    int select(SocketHandle s, int milliseconds) override
+    {
+        return Receive([&] { return WinsockApi::select(s, milliseconds); });
     }
 
     // The limit keeps a broken listener from hanging the run; it is not a speed demand.
@@ -61,6 +61,17 @@ public:
     Wake LastRecv() const { return Read(m_lastRecv); }
 
 private:
+    template <typename Call>
+    int Receive(Call call)
+    {
+        Note([this] { ++m_recvsEntered; });
+        const int result = call();
+        const int error = ::WSAGetLastError();
+        Note([&] { m_lastRecv = Wake{true, static_cast<std::uintptr_t>(result), error}; });
+        ::WSASetLastError(error);
+        return result;
+    }
+
     template <typename Change>
     void Note(Change change)
     {

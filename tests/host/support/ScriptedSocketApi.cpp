@@ -150,6 +150,7 @@ int ScriptedSocketApi::gethostname(char* name, int length)
 {
     Outcome outcome;
     if (Next("gethostname", std::to_string(length), outcome)) {
+        outcome.bytes.copy(name, static_cast<std::size_t>(length));  // what a failure may leave
         return static_cast<int>(outcome.result);
     }
     if (hostName.size() > static_cast<std::size_t>(length)) {
@@ -295,4 +296,11 @@ int ScriptedSocketApi::closesocket(SocketHandle s)
 {
     Outcome outcome;
     return Next("closesocket", Handle(s), outcome) ? static_cast<int>(outcome.result) : 0;
+}
+
+bool ScriptedSocketApi::Pause(int milliseconds)
+{
+    Outcome outcome;
+    Next("Pause", std::to_string(milliseconds), outcome);
+    return m_run == nullptr || *m_run;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "net/ListenerPause.h"
 #include "net/SocketApi.h"
 
 // A socket seam that plays a script, for the listener's failure paths. Each call takes
@@ -22,8 +23,10 @@
 // it (Send: one segment, of which a recv hands over at most the rest, and a peeking recv
 // leaves all queued), then returns 0 (the sender closed); select finds it readable.
 // When accept has no outcome left it plays an exit: it clears the run flag given to
-// StopAtLastAccept, if any, and fails as a closed listening socket does.
-class ScriptedSocketApi : public SocketApi {
+// StopAtLastAccept, if any, and fails as a closed listening socket does. It also plays
+// the listener's pause, recorded as "Pause(ms)" among the calls, which takes no time and
+// says whether that run flag is still set.
+class ScriptedSocketApi : public SocketApi, public ListenerPause {
 public:
     struct Outcome {
         std::intmax_t result = 0;
@@ -73,6 +76,8 @@ public:
     int select(SocketHandle s, int milliseconds) override;
     int shutdown(SocketHandle s, int how) override;
     int closesocket(SocketHandle s) override;
+
+    bool Pause(int milliseconds) override;
 
 private:
     // Records the call and takes its next outcome; false when none is scripted.
