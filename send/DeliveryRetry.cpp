@@ -1,7 +1,6 @@
 #include "send/DeliveryRetry.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -20,6 +19,7 @@ RetryDuration PauseAfter(int failedTries)
 bool WorthAnotherTry(const DeliveryResult& result)
 {
     return !result.connected && (result.outcome == DeliveryOutcome::Refused ||
+                                 result.outcome == DeliveryOutcome::Unreachable ||
                                  result.outcome == DeliveryOutcome::TimedOut);
 }
 
@@ -28,25 +28,23 @@ DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
                                     const std::function<RetryDuration()>& elapsed,
                                     const std::function<void(RetryDuration)>& pause)
 {
+    return DeliverWithRetries(
+        deliver, [&] { return totalWait - elapsed(); }, elapsed, pause);
+}
+
+DeliveryAttempts DeliverWithRetries(const std::function<DeliveryResult()>& deliver,
+                                    const std::function<RetryDuration()>& timeLeft,
+                                    const std::function<RetryDuration()>& elapsed,
+                                    const std::function<void(RetryDuration)>& pause)
+{
     DeliveryAttempts attempts;
     for (;;) {
         attempts.result = deliver();
         ++attempts.tries;
         attempts.elapsed = elapsed();
-        const RetryDuration left = totalWait - attempts.elapsed;
+        const RetryDuration left = timeLeft();
         if (!WorthAnotherTry(attempts.result) || left <= RetryDuration::zero()) break;
         pause(std::min(PauseAfter(attempts.tries), left));
     }
     return attempts;
-}
-
-DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
-                                    const std::function<DeliveryResult()>& deliver)
-{
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    return DeliverWithRetries(
-        totalWait, deliver,
-        [start] { return std::chrono::duration_cast<RetryDuration>(Clock::now() - start); },
-        [](RetryDuration pause) { std::this_thread::sleep_for(pause); });
 }

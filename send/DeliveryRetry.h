@@ -7,8 +7,10 @@
 
 // A receiver serves one sender at a time behind a listen queue of two. On Windows a
 // connection request that finds the queue full is refused at once, and a receiver that is
-// starting or restarting refuses every request: a sender that meets either waits its turn
-// and tries again, with a pause that grows up to a cap, until its total wait is used up.
+// starting or restarting refuses every request; a machine that is being switched on, or a
+// network that is coming back, is unreachable for a while. A sender that meets any of
+// these waits its turn and tries again, with a pause that grows up to a cap, until its
+// total wait is used up.
 // Only a try that never reached the receiver is repeated; once a connection was made, the
 // line may have been shown, and a second try could show it twice.
 
@@ -17,7 +19,7 @@ using RetryDuration = std::chrono::milliseconds;
 // The pause after the given number of failed tries: 100 ms, doubled each time, at most 2 s.
 RetryDuration PauseAfter(int failedTries);
 
-// Whether another try may help: the connection was refused or timed out before it was made.
+// Whether another try may help: the connection was refused, unreachable or not made in time.
 bool WorthAnotherTry(const DeliveryResult& result);
 
 struct DeliveryAttempts {
@@ -35,6 +37,9 @@ DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
                                     const std::function<RetryDuration()>& elapsed,
                                     const std::function<void(RetryDuration)>& pause);
 
-// The same on the steady clock, sleeping between tries.
-DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
-                                    const std::function<DeliveryResult()>& deliver);
+// The same with a limit that may move while the tries go on: after each failed try
+// `timeLeft` says how much longer to go on.
+DeliveryAttempts DeliverWithRetries(const std::function<DeliveryResult()>& deliver,
+                                    const std::function<RetryDuration()>& timeLeft,
+                                    const std::function<RetryDuration()>& elapsed,
+                                    const std::function<void(RetryDuration)>& pause);

@@ -1,29 +1,29 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "send/ExitCode.h"
+#include "send/Desk.h"
+#include "send/Reporter.h"
 #include "send/SendOptions.h"
-#include "send/TcpDelivery.h"
 
-// Encodes, checks and delivers messages one by one, reporting problems on standard error,
-// and keeps the exit status: the first failure's code, or 0 when everything was delivered.
+// Encodes and checks messages one by one, reporting problems on standard error, and hands
+// each good one to every receiver.
 class MessageSender {
 public:
-    MessageSender(const SendOptions& options, const Ipv4Endpoint& endpoint);
+    MessageSender(const SendOptions& options, Reporter& reporter,
+                  std::vector<std::unique_ptr<Desk>>& desks);
 
-    // Returns false when the receiver could not be reached, so later messages need not try.
     // `cut` says that the input line was already shortened while being read.
-    bool Send(const std::string& utf8, bool cut = false);
-
-    ExitCode Status() const { return m_status; }
+    void Send(const std::string& utf8, bool cut = false);
 
 private:
     void Report(ExitCode code, const std::string& text);
     void Warn(const std::string& text);
 
     const SendOptions& m_options;
-    Ipv4Endpoint m_endpoint;
+    Reporter& m_reporter;
+    std::vector<std::unique_ptr<Desk>>& m_desks;
     int m_number = 0;
-    ExitCode m_status = ExitCode::Delivered;
 };

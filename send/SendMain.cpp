@@ -1,17 +1,20 @@
-// tidemark-send: sends messages to a Tidemark receiver, one line per connection.
+// tidemark-send: sends messages to Tidemark receivers, one line per connection.
 
 #include <cstdio>
 
 #include "send/Console.h"
+#include "send/Desk.h"
 #include "send/MessageLines.h"
 #include "send/MessageSender.h"
+#include "send/Reporter.h"
 #include "send/SendOptions.h"
 #include "send/TcpDelivery.h"
 #include "TidemarkVersion.h"
 
 int main(int argc, char** argv)
 {
-    const ParsedCommandLine parsed = ParseCommandLine(Utf8Arguments(argc, argv));
+    const ParsedCommandLine parsed =
+        ParseCommandLine(Utf8Arguments(argc, argv), ProcessEnvironment());
     if (parsed.error != ExitCode::Delivered) {
         std::fprintf(stderr, "tidemark-send: %s\nTry \"tidemark-send --help\".\n",
                      parsed.errorText.c_str());
@@ -32,26 +35,21 @@ int main(int argc, char** argv)
         std::fputs("tidemark-send: the sockets library cannot be started\n", stderr);
         return static_cast<int>(ExitCode::Failed);
     }
-    Ipv4Endpoint endpoint;
-    const DeliveryResult resolved = ResolveIpv4(options.host, options.port, endpoint);
-    if (resolved.outcome != DeliveryOutcome::Delivered) {
-        std::fprintf(stderr, "tidemark-send: unknown host \"%s\": %s\n", options.host.c_str(),
-                     resolved.detail.c_str());
-        return static_cast<int>(ExitCode::UnknownHost);
-    }
+    Reporter reporter;
+    std::vector<std::unique_ptr<Desk>> desks = OpenDesks(options, reporter);
+    if (desks.empty()) return static_cast<int>(reporter.Status());
 
-    MessageSender sender(options, endpoint);
+    MessageSender sender(options, reporter, desks);
     if (options.messageGiven) {
-        for (const std::string& line : SplitIntoLines(options.message)) {
-            if (!sender.Send(line)) break;
-        }
+        for (const std::string& line : SplitIntoLines(options.message)) sender.Send(line);
     } else {
         ReadStandardInputAsBytes();
         LineSource input(stdin);
         std::string line;
         bool cut = false;
-        while (input.Next(line, cut) && sender.Send(line, cut)) {
-        }
+        while (input.Next(line, cut)) sender.Send(line, cut);
     }
-    return static_cast<int>(sender.Status());
+    for (const std::unique_ptr<Desk>& desk : desks) desk->EndInput();
+    for (const std::unique_ptr<Desk>& desk : desks) desk->Finish();
+    return static_cast<int>(reporter.Status());
 }

@@ -14,6 +14,9 @@ using NativeSocket = SOCKET;
 using AddressLength = int;
 constexpr NativeSocket kNoSocket = INVALID_SOCKET;
 constexpr int kRefused = WSAECONNREFUSED;
+constexpr int kHostUnreachable = WSAEHOSTUNREACH;
+constexpr int kNetworkUnreachable = WSAENETUNREACH;
+constexpr int kConnectTimedOut = WSAETIMEDOUT;
 constexpr int kReset = WSAECONNRESET;
 constexpr int kInterrupted = WSAEINTR;
 
@@ -66,6 +69,9 @@ using NativeSocket = int;
 using AddressLength = socklen_t;
 constexpr NativeSocket kNoSocket = -1;
 constexpr int kRefused = ECONNREFUSED;
+constexpr int kHostUnreachable = EHOSTUNREACH;
+constexpr int kNetworkUnreachable = ENETUNREACH;
+constexpr int kConnectTimedOut = ETIMEDOUT;
 constexpr int kReset = ECONNRESET;
 constexpr int kInterrupted = EINTR;
 
@@ -104,7 +110,10 @@ using Clock = std::chrono::steady_clock;
 
 std::string ErrorText(int error)
 {
-    return SystemText(error) + " (error " + std::to_string(error) + ")";
+    // Some systems (Wine among them) have no text for some socket errors.
+    const std::string text = SystemText(error);
+    const std::string code = "error " + std::to_string(error);
+    return text.empty() ? code : text + " (" + code + ")";
 }
 
 DeliveryResult Result(DeliveryOutcome outcome, std::string detail)
@@ -153,9 +162,15 @@ Readiness WaitUntilReady(NativeSocket socket, bool forWriting, Clock::time_point
     }
 }
 
+// A switched-off machine on the local network, a missing route and a firewall that answers
+// "prohibited" all end in "unreachable"; like a refusal, they may pass.
 DeliveryResult ConnectFailure(int error)
 {
     if (error == kRefused) return Result(DeliveryOutcome::Refused, ErrorText(error));
+    if (error == kHostUnreachable || error == kNetworkUnreachable) {
+        return Result(DeliveryOutcome::Unreachable, ErrorText(error));
+    }
+    if (error == kConnectTimedOut) return Result(DeliveryOutcome::TimedOut, ErrorText(error));
     return Result(DeliveryOutcome::Failed, "cannot connect: " + ErrorText(error));
 }
 
@@ -172,7 +187,7 @@ DeliveryResult Connect(NativeSocket socket, const Ipv4Endpoint& endpoint,
     const int error = LastError();
     if (!WouldBlock(error)) return ConnectFailure(error);
     const Readiness readiness = WaitUntilReady(socket, true, deadline);
-    if (readiness == Readiness::TimedOut) return Result(DeliveryOutcome::TimedOut, "no connection");
+    if (readiness == Readiness::TimedOut) return Result(DeliveryOutcome::TimedOut, "no answer");
     int outcome = 0;
     AddressLength length = sizeof outcome;
     if (readiness == Readiness::Failed ||
@@ -200,7 +215,8 @@ DeliveryResult Write(NativeSocket socket, std::string_view bytes, Clock::time_po
         }
         const Readiness readiness = WaitUntilReady(socket, true, deadline);
         if (readiness == Readiness::TimedOut) {
-            return Result(DeliveryOutcome::TimedOut, "the receiver took no more of the message");
+            return Result(DeliveryOutcome::TimedOut,
+                          "the connection was made, but the receiver took no more of the line");
         }
         if (readiness == Readiness::Failed) {
             return Result(DeliveryOutcome::Failed, "waiting to send: " + ErrorText(LastError()));
@@ -227,7 +243,7 @@ DeliveryResult WaitForClose(NativeSocket socket, Clock::time_point deadline)
         const Readiness readiness = WaitUntilReady(socket, false, deadline);
         if (readiness == Readiness::TimedOut) {
             return Result(DeliveryOutcome::TimedOut,
-                          "the receiver did not close the connection (busy with another sender?)");
+                          "the connection was made, but the receiver did not read the line");
         }
         if (readiness == Readiness::Failed) {
             return Result(DeliveryOutcome::Failed,

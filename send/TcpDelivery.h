@@ -10,7 +10,7 @@ struct Ipv4Endpoint {
     std::uint16_t port = 0;
 };
 
-enum class DeliveryOutcome { Delivered, UnknownHost, Refused, TimedOut, Failed };
+enum class DeliveryOutcome { Delivered, UnknownHost, Refused, Unreachable, TimedOut, Failed };
 
 struct DeliveryResult {
     DeliveryOutcome outcome = DeliveryOutcome::Delivered;

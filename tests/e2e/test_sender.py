@@ -3,8 +3,9 @@
 import os
 import re
 import subprocess
+import time
 
-from tidemark_e2e import HERE, TidemarkTestCase, main, wait_until
+from tidemark_e2e import HERE, TidemarkTestCase, main, send_line, wait_until
 
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
 FROM_HERE = b" <- 127.0.0.1"
@@ -51,6 +52,38 @@ class SenderTest(TidemarkTestCase):
         self.assertEqual(self.send("-w", "0", "-p", "26113", "127.0.0.1", "x").returncode, 5)
         self.assertEqual(self.send("127.0.0.1", stdin=b"bad \xff\n").returncode, 7)
         self.assertEqual(self.tidemark.lines(), before)
+
+        # Several hosts at once (here all the same Tidemark): one line each.
+        self.assertEqual(self.send("127.0.0.1", "127.0.0.2", "-m", "to both").returncode, 0)
+        wait_until(lambda: self.tidemark.lines().count(b"to both" + FROM_HERE) == 2,
+                   what="a line per host")
+
+        # In a network of its own with only loopback: nothing listens on 127.0.0.1 there,
+        # and there is no route to 192.0.2.1. Both are tried for -w and reported with
+        # their host; the exit status is the higher code.
+        started = time.monotonic()
+        result = subprocess.run(
+            ["unshare", "-n", "sh", "-c", 'ip link set lo up && exec "$0" "$@"', sender(),
+             "-w", "2", "127.0.0.1", "192.0.2.1", "-m", "x"], capture_output=True, timeout=60)
+        if b"unshare:" not in result.stderr:
+            self.assertEqual(result.returncode, 9, result.stderr)
+            self.assertGreater(time.monotonic() - started, 1.5)
+            for text in (b"to 127.0.0.1 port 26112: connection refused",
+                         b"to 192.0.2.1 port 26112: host unreachable"):
+                self.assertIn(text, result.stderr)
+
+        # A line whose connection waits in Tidemark's queue behind a silent sender is not
+        # confirmed within -t, and shown once the silent sender is done.
+        silent = send_line(b"holding", close=False)
+        try:
+            self.tidemark.wait_for_top_line(b"127.0.0.1")
+            result = self.send("-t", "2", "127.0.0.1", "queued")
+        finally:
+            silent.close()
+        self.assertEqual(result.returncode, 6)
+        self.assertIn(b"not confirmed", result.stderr)
+        self.assertIn(b"it may still show the line, so it is not sent again", result.stderr)
+        self.tidemark.wait_for_top_line(b"queued" + FROM_HERE)
 
         examples = list(documented_examples())
         for tool in ("/dev/tcp/", "nc ", "python3 ", "tidemark-send 127", "| tidemark-send"):

@@ -26,6 +26,7 @@ TEST(DeliveryRetry, OnlyAConnectionNeverMadeIsTriedAgainWithGrowingPausesWithinT
     const DeliveryResult refused{DeliveryOutcome::Refused, "", false};
     EXPECT_EQ(PausesOf(refused, 10000), (Pauses{100, 200, 400, 800, 1600, 2000, 2000, 2000, 900}));
     EXPECT_EQ(PausesOf(refused, 0), Pauses{});
+    EXPECT_EQ(PausesOf({DeliveryOutcome::Unreachable, "", false}, 1000), (Pauses{100, 200, 400, 300}));
     // Connects that time out use up the wait: tries at 0, 10.1 and 20.3 s, none at 30.3 s.
     EXPECT_EQ(PausesOf({DeliveryOutcome::TimedOut, "", false}, 25000, 10000), (Pauses{100, 200}));
     // Lost or unanswered after the connection was made, or another failure before it.
