@@ -34,11 +34,12 @@
 #include <thread>
 #include <vector>
 
+#include "net/LineProtocol.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kPort = 26112;
-constexpr std::size_t kLineLimit = 8096;
+constexpr std::size_t kLineLimit = kMaxLineLength;
 
 double SecondsSince(Clock::time_point start)
 {
@@ -67,7 +68,7 @@ int Connect(double patience)
     }
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(kPort);
+    address.sin_port = htons(kTidemarkPort);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         close(fd);

@@ -3,7 +3,12 @@
 
     reception_bench.py bench [options]   rates, latency, idle CPU and memory: Tidemark
                                          beside the bare Winsock receivers (one byte per
-                                         recv; in chunks, the limit), all under one Wine
+                                         recv; in chunks, the limit) and the floor (the
+                                         design's least cost per line), all under one Wine,
+                                         in alternating rounds
+    reception_bench.py requests [options]
+                                         the Wine server's requests per line of each of
+                                         them (WINEDEBUG=+server), with the most frequent
     reception_bench.py soak [options]    bursts of simultaneous senders, a reset, a 1 MiB
                                          line, binary lines, a silent sender with others
                                          queued behind it
@@ -14,8 +19,11 @@ phase is bounded in count and in time; a phase cut short by its time says how fa
 """
 
 import argparse
+import collections
 import datetime
 import os
+import re
+import statistics
 import subprocess
 import sys
 import time
@@ -23,7 +31,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from tidemark_e2e import ProbeError, TidemarkRun, port_accepts, wait_until  # noqa: E402
+from tidemark_e2e import LINE_LIMIT, ProbeError, TidemarkRun, port_accepts, wait_until  # noqa: E402
+from wine_harness import WINE  # noqa: E402
 
 CLEAR_LIST = "1006"
 EXIT = "1010"
@@ -35,7 +44,8 @@ class Bench:
         self.options = options
         self.build = options.build
         self.loadgen = os.path.join(self.build, "bench", "loadgen")
-        self.run = TidemarkRun("bench")
+        self.run = TidemarkRun("bench", server_log=getattr(options, "server_log", None))
+        self.tidemark_exe = self.run.exe
         self.receiver = None
 
     # -- processes -----------------------------------------------------------
@@ -94,19 +104,33 @@ class Bench:
 
     # -- receivers -----------------------------------------------------------
 
-    def start_bare(self, mode):
-        exe = os.path.join(os.environ["TIDEMARK_WINDOWS_BIN"], "bare_receiver.exe")
-        self.receiver = self.run.wine.popen(exe, mode, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    def start_bare(self, mode, env=None):
+        """A baseline: `bare_receiver.exe byte|chunk`, or the floor: `floor_receiver.exe`
+        (mode "floor") or `floor_receiver_plain.exe` (mode "plain")."""
+        program = {"floor": "floor_receiver.exe",
+                   "plain": "floor_receiver_plain.exe"}.get(mode, "bare_receiver.exe")
+        exe = os.path.join(os.environ["TIDEMARK_WINDOWS_BIN"], program)
+        self.receiver = subprocess.Popen([WINE, exe, *([] if mode in ("floor", "plain") else [mode])],
+                                         env=env or self.run.wine.env(), stdout=subprocess.PIPE,
+                                         stderr=self.receiver_stderr())
         if self.receiver.stdout.readline().strip() != b"listening":
-            raise RuntimeError(f"bare_receiver {mode} did not start")
+            raise RuntimeError(f"{program} {mode} did not start")
         self.pin()
+
+    def receiver_stderr(self):
+        """Where a receiver's own error output goes. Not /dev/null: Wine traces nothing for a
+        program whose error output goes there, the server's requests included."""
+        if getattr(self.options, "server_log", None) is None:
+            return subprocess.DEVNULL
+        return open(self.options.server_log + ".receiver", "ab")
 
     def stop_bare(self):
         self.receiver.kill()
         self.receiver.wait()
         wait_until(lambda: not port_accepts(), timeout=20, what="port 26112 to be free")
 
-    def start_tidemark(self):
+    def start_tidemark(self, exe=None):
+        self.run.exe = exe or self.tidemark_exe
         self.run.start()
         self.run.wait_until_listening()
         self.pin()
@@ -174,17 +198,53 @@ def ratio(value, base):
     return f"{value / base:.2f}" if base else "-"
 
 
+def receivers(options):
+    """The receivers compared in rounds: the bare one in chunks, the floor, Tidemark, and
+    Tidemark as another build made it, when asked for."""
+    names = ["chunk", "floor", "plain", "tidemark"]
+    if options.before:
+        names.append("before")
+    return names
+
+
+LABELS = {"byte": "bare, 1 byte per recv", "chunk": "bare, chunks (limit)", "floor": "floor",
+          "plain": "floor, plain list box",
+          "tidemark": "Tidemark", "before": "Tidemark before"}
+
+
+def serve(b, name, work):
+    """Starts the receiver `name`, runs `work()` against it and stops it again."""
+    if name in ("tidemark", "before"):
+        b.start_tidemark(b.options.before if name == "before" else None)
+        try:
+            return work()
+        finally:
+            b.run.probe("click", EXIT)
+            b.run.processes[-1].wait(timeout=120)
+            wait_until(lambda: not port_accepts(), timeout=20, what="port 26112 to be free")
+    b.start_bare(name)
+    try:
+        return work()
+    finally:
+        b.stop_bare()
+
+
 def bench(options):
     header("Reception benchmark", options)
     b = Bench(options)
-    results = {}
+    names = receivers(options)
+    rounds = collections.defaultdict(list)
     try:
-        for mode in ("byte", "chunk"):
-            b.start_bare(mode)
-            results[mode] = (b.sequential(options.lines, 40, options.phase_seconds),
-                             b.sequential(options.long_lines, 8096, options.phase_seconds))
-            b.stop_bare()
-            progress(f"bare receiver ({mode})")
+        byte = serve(b, "byte", lambda: (b.sequential(options.lines, 40, options.phase_seconds),
+                                         b.sequential(options.long_lines, LINE_LIMIT, options.phase_seconds)))
+        progress("bare receiver (byte)")
+        # Alternating rounds, so that a neighbour's load falls on all receivers alike.
+        for round_number in range(options.rounds):
+            for name in names:
+                rounds[name].append(serve(b, name, lambda: (
+                    b.sequential(options.lines, 40, options.phase_seconds),
+                    b.sequential(options.long_lines, LINE_LIMIT, options.phase_seconds))))
+            progress(f"round {round_number + 1} of {options.rounds}")
 
         pid = b.start_tidemark()
         server = b.wine_pids()["server"]
@@ -193,9 +253,6 @@ def bench(options):
         before = b.cpu_seconds(pid), b.cpu_seconds(server)
         time.sleep(options.idle_seconds)
         idle = b.cpu_seconds(pid) - before[0], b.cpu_seconds(server) - before[1]
-        results["tidemark"] = (b.sequential(options.lines, 40, options.phase_seconds),
-                               b.sequential(options.long_lines, 8096, options.phase_seconds))
-        b.clear_list()
         cleared_rss = b.rss_mib(pid)
         flood = b.sequential(options.memory_lines, 40, options.memory_seconds)
         full_rss = b.rss_mib(pid)
@@ -207,25 +264,162 @@ def bench(options):
     finally:
         b.close()
 
-    print("| work | bare, 1 byte per recv | bare, chunks (limit) | Tidemark | Tidemark / chunks |")
-    print("|---|---|---|---|---|")
+    def median(name, phase, key):
+        if name == "byte":
+            return float(byte[phase][key])
+        return statistics.median(float(result[phase][key]) for result in rounds[name])
+
+    columns = ["byte", *names]
+    print(f"Medians of {options.rounds} alternating rounds (the 1-byte receiver: one round).\n")
+    print("| work | " + " | ".join(LABELS[name] for name in columns) +
+          " | Tidemark / floor | Tidemark / chunks |")
+    print("|---" * (len(columns) + 3) + "|")
     rows = [("{} sequential 40-byte lines: lines/s", 0, "rate"),
             ("p50 connect-to-close, ms", 0, "p50_ms"),
             ("p99 connect-to-close, ms", 0, "p99_ms"),
-            ("{} sequential 8,096-byte lines: lines/s", 1, "rate")]
+            ("{} sequential 8,096-byte lines: lines/s", 1, "rate"),
+            ("p99 connect-to-close (8,096 bytes), ms", 1, "p99_ms")]
     for label, phase, key in rows:
-        values = [float(results[name][phase][key]) for name in ("byte", "chunk", "tidemark")]
-        sent = "/".join(results[name][phase]["sent"] for name in ("byte", "chunk", "tidemark"))
-        print(f"| {label.format(sent)} | {values[0]:.1f} | {values[1]:.1f} | {values[2]:.1f} | "
-              f"{ratio(values[2], values[1])} |")
-    print(f"\nidle {options.idle_seconds:.0f} s: Tidemark {idle[0]:.2f} CPU s, its wineserver {idle[1]:.2f} CPU s")
-    print(f"working set: {start_rss:.1f} MiB at start, {cleared_rss:.1f} MiB after the rate runs and "
-          f"\"clear list\", {full_rss:.1f} MiB after {flood['sent']} more lines "
+        values = {name: median(name, phase, key) for name in columns}
+        sent = f"{options.lines:,}" if phase == 0 else f"{options.long_lines:,}"
+        print(f"| {label.format(sent)} | " + " | ".join(f"{values[name]:.1f}" for name in columns) +
+              f" | {ratio(values['tidemark'], values['floor'])} | {ratio(values['tidemark'], values['chunk'])} |")
+    for name in names:
+        each = "; ".join(f"{float(r[0]['rate']):.0f} and {float(r[1]['rate']):.0f} lines/s, "
+                         f"p99 {float(r[0]['p99_ms']):.1f} ms" for r in rounds[name])
+        print(f"\n{LABELS[name]}, each round (40 and 8,096 bytes): {each}", end="")
+    print(f"\n\nidle {options.idle_seconds:.0f} s: Tidemark {idle[0]:.2f} CPU s, its wineserver {idle[1]:.2f} CPU s")
+    print(f"working set: {start_rss:.1f} MiB at start, {cleared_rss:.1f} MiB after the idle time, "
+          f"{full_rss:.1f} MiB after {flood['sent']} more lines "
           f"({flood['seconds']} s, {flood['failed']} failed), {after_clear_rss:.1f} MiB after \"clear list\"")
     print(f"\"clear list\" of {flood['sent']} lines: answered after {clear[0]:.2f} s (a message "
           f"that does nothing: {clear[1]:.2f} s); \"exit\" with {refill['sent']} lines in the list: "
           f"the process ended {exit_seconds:.2f} s after the click")
     print(f"load average at end: {' '.join(f'{v:.2f}' for v in os.getloadavg())}")
+
+
+# A request as the Wine server traces it: "0024: get_message( flags=... )"; its reply reads
+# "0024: get_message() = 0 { ... }", and is not counted. The replies that start a process
+# and a thread tell which process each thread id belongs to.
+REQUEST = re.compile(rb"^([0-9a-f]{4}): (\w+)\( ")
+FIRST_THREAD = re.compile(rb"^([0-9a-f]{4}): init_first_thread\(\) = 0 \{ pid=([0-9a-f]{4}),")
+NEW_THREAD = re.compile(rb"^([0-9a-f]{4}): new_thread\(\) = 0 \{ tid=([0-9a-f]{4}),")
+# The listener's one waited message per line (WM_APP + 1) to the window's thread.
+LINE_MESSAGE = re.compile(rb"^[0-9a-f]{4}: send_message\( .*msg=00008001,")
+
+
+def count_requests(log, start, end):
+    """The requests traced between two offsets of the server's log, by name, of the
+    process that made most of them (the receiver), and the number of all requests."""
+    with open(log, "rb") as f:
+        text = f.read(end)
+    process_of = {}
+    for line in text[:start].split(b"\n"):
+        match = FIRST_THREAD.match(line)
+        if match:
+            process_of[match.group(1)] = match.group(2)
+            continue
+        match = NEW_THREAD.match(line)
+        if match:
+            process_of[match.group(2)] = process_of.get(match.group(1), match.group(1))
+    by_process = collections.defaultdict(collections.Counter)
+    # The receiver's requests from one line's message to the next: a line's own share.
+    between = collections.defaultdict(list)
+    for line in text[start:].split(b"\n"):
+        match = REQUEST.match(line)
+        if match:
+            process = process_of.get(match.group(1), match.group(1))
+            by_process[process][match.group(2).decode()] += 1
+            if LINE_MESSAGE.match(line):
+                between[process].append(0)
+            elif between[process]:
+                between[process][-1] += 1
+    everything = sum(sum(counts.values()) for counts in by_process.values())
+    busiest = max(by_process, key=lambda process: sum(by_process[process].values()), default=None)
+    segments = between.get(busiest, [])[:-1]
+    typical = statistics.median(segments) if segments else None
+    return by_process.get(busiest, collections.Counter()), everything, typical
+
+
+def requests(options):
+    """Counts the Wine server's requests while lines are served, after a warm-up. Each
+    receiver gets a server of its own, which traces every request once a program started
+    with WINEDEBUG=+server has raised its debug level. The figures are the receiver's own
+    requests; Wine's other processes (services, the desktop) add a varying number, shown
+    apart."""
+    header("Wine server requests per line", options)
+    names = receivers(options)
+    results = {}
+    for name in names:
+        # Kept after the run, to be read: the trace names every request, in order.
+        log = os.path.join(options.build, "wine", f"server-requests-{name}.log")
+        options.server_log = log
+        b = Bench(options)
+        try:
+            traced = dict(b.run.wine.env(), WINEDEBUG="+server")
+            if name in ("tidemark", "before"):
+                b.run.exe = options.before if name == "before" else b.tidemark_exe
+                b.run.processes.append(subprocess.Popen([WINE, b.run.exe], env=traced,
+                                                        stdout=subprocess.DEVNULL,
+                                                        stderr=b.receiver_stderr()))
+                b.run.probe("find", "--timeout-ms", "60000")
+                b.run.wait_until_listening()
+            else:
+                b.start_bare(name, env=traced)
+            for size, count in ((40, options.request_lines), (LINE_LIMIT, options.request_long_lines)):
+                b.sequential(options.request_warmup, size, 120)
+                time.sleep(1)  # the warm-up's paced repaint and every other echo is over
+                start = os.path.getsize(log)
+                served = b.sequential(count, size, 300)
+                end = os.path.getsize(log)
+                counts, everything, typical = count_requests(log, start, end)
+                results[name, size] = (counts, int(served["sent"]), everything, typical)
+        finally:
+            if b.receiver is not None:
+                b.receiver.kill()
+                b.receiver.wait()
+            b.close()
+        progress(name)
+
+    print("The receiver's own requests per line: the mean over all lines served (it includes the")
+    print("list's repaints, one per 50 ms while lines come fast, so it grows as lines come slower),")
+    print("and the median of the requests from one line's message to the next (a line between")
+    print("repaints). All processes: Wine's services and desktop included, mean.\n")
+    print("| receiver | per 40-byte line: mean / median | per 8,096-byte line: mean / median "
+          "| all processes: 40 / 8,096 |")
+    print("|---|---|---|---|")
+    for name in names:
+        cells = []
+        for size in (40, LINE_LIMIT):
+            counts, served, _, typical = results[name, size]
+            floor_counts, floor_served, _, floor_typical = results["floor", size]
+            per_line = sum(counts.values()) / served
+            floor = sum(floor_counts.values()) / floor_served
+            cell = f"{per_line:.1f} / {typical if typical is not None else '-'}"
+            if name in ("tidemark", "before"):
+                cell += f" ({per_line / floor:.2f}x / {typical / floor_typical:.2f}x the floor)"
+            cells.append(cell)
+        everything = [results[name, size][2] / results[name, size][1] for size in (40, LINE_LIMIT)]
+        print(f"| {LABELS[name]} | {cells[0]} | {cells[1]} | {everything[0]:.1f} / {everything[1]:.1f} |")
+    for size in (40, LINE_LIMIT):
+        print(f"\nMost frequent requests per {size}-byte line:")
+        for name in names:
+            counts, served, _, _ = results[name, size]
+            top = ", ".join(f"{request} {number / served:.2f}"
+                            for request, number in counts.most_common(options.request_top))
+            print(f"- {LABELS[name]}: {top}")
+        # Where a program's requests differ from the floor's, the largest differences first.
+        floor, floor_served, _, _ = results["floor", size]
+        for name in names:
+            if name not in ("tidemark", "before"):
+                continue
+            counts, served, _, _ = results[name, size]
+            differences = {request: counts[request] / served - floor[request] / floor_served
+                           for request in set(counts) | set(floor)}
+            beyond = ", ".join(f"{request} {difference:+.2f}" for request, difference in
+                               sorted(differences.items(), key=lambda item: -abs(item[1]))
+                               if abs(difference) >= 0.05)
+            print(f"- {LABELS[name]} beside the floor: {beyond}")
 
 
 def listen_overflows():
@@ -299,10 +493,16 @@ def soak(options):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=["bench", "soak"])
+    parser.add_argument("what", choices=["bench", "requests", "soak"])
     parser.add_argument("--build", default=os.environ.get("TIDEMARK_BUILD", os.path.join(ROOT, "build")))
     parser.add_argument("--receiver-cpus", default="", help="taskset CPU list for Wine and the receiver")
     parser.add_argument("--sender-cpus", default="", help="taskset CPU list for the load generator")
+    parser.add_argument("--before", default="", help="another tidemark.exe, measured beside this one")
+    parser.add_argument("--rounds", type=int, default=3, help="alternating rounds of the rate runs")
+    parser.add_argument("--request-lines", type=int, default=200)
+    parser.add_argument("--request-long-lines", type=int, default=60)
+    parser.add_argument("--request-warmup", type=int, default=20)
+    parser.add_argument("--request-top", type=int, default=8)
     parser.add_argument("--lines", type=int, default=2000)
     parser.add_argument("--long-lines", type=int, default=200)
     parser.add_argument("--phase-seconds", type=float, default=120)
@@ -316,11 +516,12 @@ def main():
     parser.add_argument("--hold", type=float, default=3)
     options = parser.parse_args()
     options.build = os.path.abspath(options.build)
+    options.before = os.path.abspath(options.before) if options.before else ""
     os.environ.setdefault("TIDEMARK_WINDOWS_BIN", os.path.join(options.build, "windows", "bin"))
     os.environ.setdefault("TIDEMARK_WINE_ROOT", os.path.join(options.build, "wine"))
     if port_accepts():
         sys.exit("port 26112 is taken: another receiver runs")
-    (bench if options.what == "bench" else soak)(options)
+    {"bench": bench, "requests": requests, "soak": soak}[options.what](options)
 
 
 if __name__ == "__main__":

@@ -1,14 +1,50 @@
 #include "framework/Wnd.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "framework/WinApp.h"
 
 namespace {
 
-// The window property that leads from a window handle to its object. A property lives
-// with the window, so no table has to be shared between threads.
-const char kObjectProperty[] = "Tidemark.Framework.CWnd";
+// The process's window objects by handle. Every message dispatched looks its object up
+// here: a table of the process's own, so the lookup is no call into the system (a window
+// property is one under Wine). The lock lets windows of several threads bind and dispatch.
+class WindowObjects {
+public:
+    CWnd* Find(HWND hWnd)
+    {
+        ::AcquireSRWLockShared(&m_lock);
+        const auto found = m_objects.find(hWnd);
+        CWnd* window = found == m_objects.end() ? nullptr : found->second;
+        ::ReleaseSRWLockShared(&m_lock);
+        return window;
+    }
+    void Bind(HWND hWnd, CWnd* window)
+    {
+        ::AcquireSRWLockExclusive(&m_lock);
+        m_objects[hWnd] = window;
+        ::ReleaseSRWLockExclusive(&m_lock);
+    }
+    void Unbind(HWND hWnd)
+    {
+        ::AcquireSRWLockExclusive(&m_lock);
+        m_objects.erase(hWnd);
+        ::ReleaseSRWLockExclusive(&m_lock);
+    }
+
+private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, CWnd*> m_objects;
+};
+
+// Never destroyed: window objects of static lifetime unbind themselves after every other
+// static object has gone.
+WindowObjects& Objects()
+{
+    static WindowObjects* objects = new WindowObjects;
+    return *objects;
+}
 // The procedure ours replaced. It stays with the window when the object is unbound while
 // another procedure was installed on top of ours: ours then remains in that chain and
 // must go on passing messages to it.
@@ -34,7 +70,7 @@ bool CWnd::SubclassWindow(HWND hWnd)
 {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return false;
-    ::SetPropA(hWnd, kObjectProperty, this);
+    Objects().Bind(hWnd, this);
     m_hWnd = hWnd;
     // Installed as a Unicode procedure, although the program's own text is ANSI (the system
     // converts at the boundary). Behind an ANSI one, another process that reads a long list
@@ -62,7 +98,7 @@ HWND CWnd::UnsubclassWindow()
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
         ::RemovePropA(hWnd, kPreviousProcProperty);
     }
-    ::RemovePropA(hWnd, kObjectProperty);
+    Objects().Unbind(hWnd);
     m_previousProc = nullptr;
     m_hWnd = nullptr;
     return hWnd;
@@ -70,7 +106,7 @@ HWND CWnd::UnsubclassWindow()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kObjectProperty)) : nullptr;
+    return hWnd ? Objects().Find(hWnd) : nullptr;
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*)

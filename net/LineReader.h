@@ -3,10 +3,8 @@
 #include <atomic>
 #include <string>
 
+#include "net/LineProtocol.h"
 #include "net/SocketApi.h"
-
-// The most bytes a received line may hold; reading stops once this many are stored.
-constexpr int kMaxLineLength = 8096;
 
 // Why reading a line stopped.
 enum class LineReadEnd {

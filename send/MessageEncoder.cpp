@@ -1,6 +1,6 @@
 #include "send/MessageEncoder.h"
 
-#include "net/LineReader.h"
+#include "net/LineProtocol.h"
 #include "send/Utf8.h"
 #include "send/Windows1252.h"
 #include "text/HtmlEntities.h"

@@ -1,6 +1,6 @@
 #include "send/MessageLines.h"
 
-#include "net/LineReader.h"
+#include "net/LineProtocol.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "net/LineReader.h"
+#include "net/LineProtocol.h"
 #include "send/MessageEncoder.h"
 
 namespace {

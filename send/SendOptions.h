@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "net/LineProtocol.h"
 #include "send/ExitCode.h"
 
-constexpr std::uint16_t kDefaultPort = 26112;
+constexpr std::uint16_t kDefaultPort = kTidemarkPort;
 constexpr int kDefaultTimeoutSeconds = 10;
 constexpr int kDefaultWaitSeconds = 30;
 constexpr std::size_t kDefaultSpoolLines = 10000;

@@ -4,20 +4,10 @@
 
 namespace {
 
-// Under Wine a repaint of the list costs far more than receiving a line. Lines that follow
-// each other within this interval are painted together once it has passed: no reader
-// notices, and a flood of lines costs one repaint per interval instead of one per line.
-constexpr DWORD kListRepaintInterval = 50;
-
 // How often a wait without the thread's handle looks at the ended flag.
 constexpr DWORD kEndedFlagPoll = 10;
 
 }  // namespace
-
-CListenerHost::CListenerHost(CWnd& window, CListBox& list)
-    : m_window(window), m_list(list), m_windowThreadId(::GetCurrentThreadId())
-{
-}
 
 CListenerHost::~CListenerHost()
 {
@@ -32,7 +22,6 @@ CListenerHost::~CListenerHost()
 
 bool CListenerHost::Start(AFX_THREADPROC proc, LPVOID argument)
 {
-    m_target = m_window.m_hWnd;
     // The thread counts as running from its creation on: should the window end before
     // the thread's first step, the stop must still wait for it.
     m_bListenerEnded = false;
@@ -63,55 +52,6 @@ bool CListenerHost::Start(AFX_THREADPROC proc, LPVOID argument)
         return false;
     }
     return true;
-}
-
-// The change is known to the window's thread only while the listener waits on it: the
-// message carries its address, which must match.
-void CListenerHost::HandOver(const ListChange& change)
-{
-    if (!m_takingChanges)
-        return;
-    m_handedOver = &change;
-    ::SendMessageA(m_target, kListChangeMessage, 0, reinterpret_cast<LPARAM>(&change));
-    m_handedOver = nullptr;
-}
-
-const ListChange* CListenerHost::TakeHandedOver(LPARAM lParam)
-{
-    const ListChange* expected = reinterpret_cast<const ListChange*>(lParam);
-    if (expected == nullptr || !m_takingChanges)
-        return nullptr;
-    return m_handedOver.compare_exchange_strong(expected, nullptr) ? expected : nullptr;
-}
-
-// A change after a pause is painted at once; one that follows the last within the
-// interval holds the list's repaint until the interval has passed.
-void CListenerHost::PaceListRepaint()
-{
-    const DWORD now = ::GetTickCount();
-    const bool pause = now - m_lastListChange >= kListRepaintInterval;
-    m_lastListChange = now;
-    if (m_listRepaintHeld || pause)
-        return;
-    m_list.SendMessage(WM_SETREDRAW, FALSE);
-    m_listRepaintHeld = true;
-    m_window.SetTimer(kListRepaintTimerId, kListRepaintInterval);
-}
-
-void CListenerHost::RepaintHeldList()
-{
-    m_window.KillTimer(kListRepaintTimerId);
-    m_listRepaintHeld = false;
-    // The list box brings its scroll bars up to date itself when it may draw again; only
-    // its lines need painting.
-    m_list.SendMessage(WM_SETREDRAW, TRUE);
-    m_list.Invalidate(TRUE);
-}
-
-void CListenerHost::BeginStop()
-{
-    m_takingChanges = false;
-    ClearRunFlag();
 }
 
 void CListenerHost::WakeListener()

@@ -8,6 +8,7 @@
 #include "info/win32/AboutDlg.h"
 #include "info/win32/HomepageLink.h"
 #include "info/win32/VersionInfo.h"
+#include "net/LineProtocol.h"
 #include "net/Listener.h"
 #include "net/win32/WinsockApi.h"
 #include "res/resource.h"
@@ -29,7 +30,6 @@ UINT TaskbarCreatedMessage()
 constexpr UINT kTrayIconId = IDI_TIDEMARK;
 constexpr UINT WM_TRAY_NOTIFY = WM_USER;
 // An icon the shell refused is offered again at this interval until the shell takes it.
-constexpr UINT_PTR kTrayRetryTimerId = 3;
 constexpr UINT kTrayRetryInterval = 5000;
 
 const COLORREF kFrameBlue = 0x00FF0000;
@@ -101,7 +101,6 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_SIZE, &CTidemarkDlg::OnSize>(),
         OnMessage<WM_SIZING, &CTidemarkDlg::OnSizing>(),
         OnMessage<WM_DPICHANGED, &CTidemarkDlg::OnDpiChanged>(),
-        OnMessage<CListenerHost::kListChangeMessage, &CTidemarkDlg::OnListChange>(),
         OnMessage<WM_DESTROY, &CTidemarkDlg::OnDestroy>(),
         OnMessage<WM_QUERYENDSESSION, &CTidemarkDlg::OnQueryEndSession>(),
         OnMessage<WM_ENDSESSION, &CTidemarkDlg::OnEndSession>(),
@@ -148,10 +147,10 @@ BOOL CTidemarkDlg::OnInitDialog()
     m_versionLabel.SetWindowText(("Ver. " + GetVersionString()).c_str());
 
     m_hideTimerElapse = 12000;
-    m_hideTimerId = 1;
+    m_hideTimerId = kHideTimerId;
     m_bOpenedByUser = false;
     m_listener.m_listenSocket = 0;
-    m_listener.m_port = 26112;
+    m_listener.m_port = kTidemarkPort;
     m_listener.m_pListenerThread = nullptr;
     m_listener.m_bRun = false;
     m_listener.m_bListenerEnded = true;
@@ -174,10 +173,11 @@ BOOL CTidemarkDlg::OnInitDialog()
     MoveWindow(placement.left, placement.top, placement.right - placement.left,
                placement.bottom - placement.top, TRUE);
 
+    m_listOutput.Open();
     if (m_listener.Start(&ListenerThreadProc, this))
-        AddLine("Socketthread starting ...");
+        m_listOutput.AddLine("Socketthread starting ...");
     else
-        AddLine("Can't starting Socketthread !!");
+        m_listOutput.AddLine("Can't starting Socketthread !!");
     return TRUE;
 }
 
@@ -192,7 +192,7 @@ void CTidemarkDlg::RunListener()
 {
     {
         WinsockApi sockets;
-        Listener listener(sockets, *this, m_listener.Fields());
+        Listener listener(sockets, m_listOutput, m_listener.Fields());
         listener.Run();
     }
     AfxEndThread(0);
@@ -204,7 +204,8 @@ void CTidemarkDlg::RunListener()
 // active window (Wine keeps that after another program took the foreground, and then
 // hands the window the keyboard again when it reappears): it lets go of that first. A
 // window already shown is left as it is (showing it again would only restack it, at the
-// cost of a repaint per line under Wine).
+// cost of a repaint per line under Wine). The hide period starts anew with every line; the
+// timer itself is only set when it does not run (see OnHideTimer).
 void CTidemarkDlg::PopUp()
 {
     if (!IsWindowVisible()) {
@@ -212,35 +213,37 @@ void CTidemarkDlg::PopUp()
             ::SetActiveWindow(nullptr);
         ShowWindow(SW_SHOWNA);
     }
-    SetTimer(m_hideTimerId, m_hideTimerElapse);
-}
-
-void CTidemarkDlg::CarryOut(const ListChange& change)
-{
-    if (!m_listener.OnWindowThread()) {
-        m_listener.HandOver(change);
-        return;
+    m_lastPopUp = ::GetTickCount();
+    if (!m_bHideTimerRunning) {
+        SetTimer(m_hideTimerId, m_hideTimerElapse);
+        m_bHideTimerRunning = true;
     }
-    m_listener.PaceListRepaint();
-    Apply(change);
 }
 
-// Only the change the listener waits on is carried out; the same message from anywhere
-// else does nothing.
-LRESULT CTidemarkDlg::OnListChange(WPARAM, LPARAM change)
+// Setting the timer again for every line would cost a call into the system per line (a
+// Wine server request): a tick that comes before the period after the last line is over
+// waits for the rest of it instead. The window hides a period after its last line, and
+// while the user has it open the timer ticks on every period without hiding it.
+void CTidemarkDlg::OnHideTimer()
 {
-    if (const ListChange* handedOver = m_listener.TakeHandedOver(change))
-        CarryOut(*handedOver);
-    return 0;
+    const DWORD sinceLastPopUp = ::GetTickCount() - m_lastPopUp;
+    if (sinceLastPopUp < m_hideTimerElapse) {
+        SetTimer(m_hideTimerId, m_hideTimerElapse - sinceLastPopUp);
+    } else if (m_bOpenedByUser) {
+        SetTimer(m_hideTimerId, m_hideTimerElapse);
+    } else {
+        ShowWindow(SW_HIDE);
+        KillTimer(m_hideTimerId);
+        m_bHideTimerRunning = false;
+    }
 }
 
 void CTidemarkDlg::OnTimer(UINT_PTR id)
 {
-    if (id == m_hideTimerId && !m_bOpenedByUser) {
-        ShowWindow(SW_HIDE);
-        KillTimer(m_hideTimerId);
-    } else if (m_listener.IsRepaintTimer(id)) {
-        m_listener.RepaintHeldList();
+    if (id == m_hideTimerId) {
+        OnHideTimer();
+    } else if (id == kListRepaintTimerId) {
+        m_listOutput.RepaintHeldList();
     } else if (id == kTrayRetryTimerId) {
         KeepTrayIconShown(m_trayIcon.AddAgain());
     }
@@ -383,6 +386,7 @@ void CTidemarkDlg::StopInOrder()
     if (m_bStopped)
         return;
     m_bStopped = true;
+    m_listOutput.Close();
     m_listener.BeginStop();
     ClearList();
     m_listener.WakeListener();
@@ -529,25 +533,8 @@ void CTidemarkDlg::OnSelChangeMessageList()
     m_bOpenedByUser = false;
 }
 
-// One reset of the list, whatever its length; a repaint held for arriving lines is done
-// with it.
+// One reset of the list, whatever its length.
 void CTidemarkDlg::ClearList()
 {
-    m_messageList.ResetContent();
-    m_listener.RepaintHeldList();
-}
-
-bool CTidemarkDlg::ReadTopLine(std::string& line)
-{
-    return m_messageList.GetText(0, line);
-}
-
-void CTidemarkDlg::DeleteTopLine()
-{
-    m_messageList.DeleteString(0);
-}
-
-void CTidemarkDlg::InsertTopLine(const std::string& line)
-{
-    m_messageList.InsertString(0, line.c_str());
+    m_listOutput.Clear();
 }

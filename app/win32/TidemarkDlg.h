@@ -1,28 +1,25 @@
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-#include <string>
-
 #include "app/win32/ListenerHost.h"
+#include "app/win32/MessageListBox.h"
 #include "app/win32/SingleInstanceGuard.h"
 #include "app/win32/TrayIcon.h"
+#include "app/win32/WindowTimers.h"
 #include "controls/win32/HButton.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "text/MessageListOutput.h"
 
 // The main window: the message list with its buttons. It starts the listener thread,
-// which writes every status, error and message line through the list operations
-// inherited from MessageListOutput; each of them pops the window up, and the hide timer
+// which writes every status, error and message line through the list operations of the
+// message list's output; each of them pops the window up, and the hide timer
 // hides it again 12 seconds after the last line unless the user opened it. Every way the
 // window ends stops the listener, removes the icon and lets go of the single-instance
 // guard, in that order, before the window goes.
-class CTidemarkDlg : public CDialog, public MessageListOutput {
+class CTidemarkDlg : public CDialog {
 public:
     CTidemarkDlg();
 
-    void PopUp() override;
+    void PopUp();
     void ClearList();
 
     // The listener thread's body; ends the thread and does not return.
@@ -38,7 +35,6 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSelChangeMessageList();
     void OnTimer(UINT_PTR id);
-    LRESULT OnListChange(WPARAM, LPARAM change);
     void OnHomepage();
 
     LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
@@ -55,16 +51,9 @@ protected:
     LRESULT OnEndSession(WPARAM ending, LPARAM);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The list lives on the window's thread: a change asked for by the listener thread is
-    // carried out there, whole, in one sent message.
-    void CarryOut(const ListChange& change) override;
-    // The top of the message list, for the list operations.
-    bool ReadTopLine(std::string& line) override;
-    void DeleteTopLine() override;
-    void InsertTopLine(const std::string& line) override;
-
 private:
     void StopInOrder();
+    void OnHideTimer();
     void OnTaskbarCreated();
     void KeepTrayIconShown(bool shown);
     void OnShowRequest();
@@ -77,13 +66,17 @@ private:
     CTrayIcon m_trayIcon;
     // The listener thread's shared fields (run flag, ended flag, sockets, port, thread)
     // and the window's half of its life.
-    CListenerHost m_listener{*this, m_messageList};
+    CListenerHost m_listener;
+    // Every line enters the list through it. Closed before the listener is waited for.
+    CMessageListBox m_listOutput{*this, m_messageList, [this] { PopUp(); }};
     bool m_bExitRequested = false;
     bool m_bStopped = false;
     MSG m_exitMsg{};
     UINT m_hideTimerElapse = 12000;
-    UINT m_hideTimerId = 1;
+    UINT_PTR m_hideTimerId = kHideTimerId;
     bool m_bOpenedByUser = false;
+    bool m_bHideTimerRunning = false;
+    DWORD m_lastPopUp = 0;  // tick count of the last pop-up
     SIZE m_minTrackSize;
     SIZE m_initialClientSize;
     CButton m_exitButton;

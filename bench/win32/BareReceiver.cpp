@@ -11,9 +11,10 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "ListenLikeTidemark.h"
+#include "net/LineProtocol.h"
 
-constexpr int kLineLimit = 8096;
+namespace {
 
 bool IsLineEnd(char byte)
 {
@@ -22,7 +23,7 @@ bool IsLineEnd(char byte)
 
 void ReadLineByteByByte(SOCKET connection)
 {
-    for (int count = 0; count < kLineLimit; ++count) {
+    for (int count = 0; count < kMaxLineLength; ++count) {
         char byte = 0;
         if (recv(connection, &byte, 1, 0) <= 0 || IsLineEnd(byte)) {
             return;
@@ -32,9 +33,9 @@ void ReadLineByteByByte(SOCKET connection)
 
 void ReadLineInChunks(SOCKET connection)
 {
-    static char buffer[kLineLimit];
-    for (int count = 0; count < kLineLimit;) {
-        const int received = recv(connection, buffer + count, kLineLimit - count, 0);
+    static char buffer[kMaxLineLength];
+    for (int count = 0; count < kMaxLineLength;) {
+        const int received = recv(connection, buffer + count, kMaxLineLength - count, 0);
         if (received <= 0) {
             return;
         }
@@ -56,19 +57,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bare_receiver byte|chunk\n");
         return 2;
     }
-    WSADATA data;
-    if (WSAStartup(0x0101, &data) != 0) {
-        return 1;
-    }
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_port = htons(26112);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 2) != 0) {
-        std::fprintf(stderr, "cannot listen on port 26112: %d\n", WSAGetLastError());
+    const SOCKET listener = ListenLikeTidemark();
+    if (listener == INVALID_SOCKET) {
         return 1;
     }
     std::printf("listening\n");

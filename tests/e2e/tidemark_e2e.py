@@ -6,6 +6,7 @@ through the probe program (a Win32 console program run in the same prefix and di
 """
 
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -16,7 +17,17 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from wine_harness import WineSession  # noqa: E402
 
-PORT = 26112
+
+
+def protocol_constant(name):
+    """A number of the line protocol, from the header that the receiver and the sender
+    take it from."""
+    with open(os.path.join(HERE, "..", "..", "net", "LineProtocol.h")) as f:
+        return int(re.search(rf"\b{name} = (\d+);", f.read()).group(1))
+
+
+PORT = protocol_constant("kTidemarkPort")
+LINE_LIMIT = protocol_constant("kMaxLineLength")
 MAIN_WINDOW_CONTROLS = {1005, 1006, 1009, 1010, 1011, 1015}
 WM_SYSCOMMAND = 0x0112
 SC_MINIMIZE = 0xF020
@@ -91,10 +102,11 @@ class ProbeError(RuntimeError):
 
 
 class TidemarkRun:
-    def __init__(self, name, dpi=None):
+    def __init__(self, name, dpi=None, exe=None, server_log=None):
         self.name = name
-        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb", dpi=dpi)
-        self.exe = os.path.join(windows_bin(), "tidemark.exe")
+        self.wine = WineSession(wine_root(), "e2e-" + name, display="xvfb", dpi=dpi,
+                                server_log=server_log)
+        self.exe = exe or os.path.join(windows_bin(), "tidemark.exe")
         self.probe_exe = os.path.join(windows_bin(), "probe.exe")
         self.processes = []
 

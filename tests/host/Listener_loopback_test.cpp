@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/LineProtocol.h"
 #include "support/ListenerRunner.h"
 #include "support/PosixSocketApi.h"
 #include "support/RecordingMessageList.h"
@@ -177,12 +178,12 @@ TEST_F(LoopbackListener, LineStopsAtTheLimitWithoutWaitingForALineEnd)
     Sender tooLong(listener.port);  // stays open: the line must not wait for more
     tooLong.Send(text);
     std::string shown = listener.WaitForServedLine(1);
-    EXPECT_TRUE(shown == text.substr(0, 8096) + kFromLoopback) << shown.size() << " bytes shown";
+    EXPECT_TRUE(shown == text.substr(0, kMaxLineLength) + kFromLoopback) << shown.size() << " bytes shown";
 
     Sender exact(listener.port);
-    exact.Send(text.substr(0, 8096) + "\n");
+    exact.Send(text.substr(0, kMaxLineLength) + "\n");
     shown = listener.WaitForServedLine(2);
-    EXPECT_TRUE(shown == text.substr(0, 8096) + kFromLoopback) << shown.size() << " bytes shown";
+    EXPECT_TRUE(shown == text.substr(0, kMaxLineLength) + kFromLoopback) << shown.size() << " bytes shown";
 }
 
 TEST_F(LoopbackListener, SilentSenderHoldsTheListenerUntilItsLineEnds)

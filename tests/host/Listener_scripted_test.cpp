@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/LineProtocol.h"
 #include "support/PageWriteRecorder.h"
 #include "support/RecordingMessageList.h"
 #include "support/ScriptedSocketApi.h"
@@ -38,7 +39,7 @@ protected:
     std::atomic<CWinThread*>& thread = *new (pages.Page(kThreadPage)) std::atomic<CWinThread*>(nullptr);
     std::atomic<SocketHandle> listenSocket{0};
     std::atomic<SocketHandle> connection{0};
-    const std::uint16_t port = 26112;  // nothing is bound: the seam is scripted
+    const std::uint16_t port = kTidemarkPort;  // nothing is bound: the seam is scripted
     int threadObject = 0;
 
     ScriptedSocketApi sockets;
@@ -383,10 +384,10 @@ TEST_F(ScriptedListener, ReadingStopsAtTheLineLimitWithoutWaitingForALineEnd)
     ScriptConnection();
     sockets.Send(full);
     ScriptConnection();
-    sockets.Send(full.substr(0, 8096) + "\n");
+    sockets.Send(full.substr(0, kMaxLineLength) + "\n");
     RunListener();
 
-    const std::string shown = full.substr(0, 8096) + " <- 127.0.0.1";
+    const std::string shown = full.substr(0, kMaxLineLength) + " <- 127.0.0.1";
     const Lines lines = list.Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(lines[0] == shown) << "exactly 8096 bytes then LF: " << lines[0].size() << " bytes shown";

@@ -46,8 +46,9 @@ def _link_or_copy(src, dst):
 class WineSession:
     """One Wine prefix, and optionally one X display, for one test or one run."""
 
-    def __init__(self, root, name, display="none", dpi=None):
+    def __init__(self, root, name, display="none", dpi=None, server_log=None):
         self.root = os.path.abspath(root)
+        self.server_log = server_log  # where the Wine server's own output goes
         self.prefix = os.path.join(self.root, "prefixes", name)
         self.display_mode = display  # "none", "xvfb" or "user"
         self.display = None
@@ -114,8 +115,13 @@ class WineSession:
     def _start_server(self):
         # Started here, with its output going nowhere: a wineserver that a program's
         # `wine` spawned would inherit that program's output pipes and keep them open.
-        subprocess.run([WINESERVER, "-p"], env=self.env(), check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.server_log is None:
+            subprocess.run([WINESERVER, "-p"], env=self.env(), check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            return
+        with open(self.server_log, "wb") as log:
+            subprocess.run([WINESERVER, "-p"], env=self.env(), check=True,
+                           stdout=subprocess.DEVNULL, stderr=log)
 
     # -- display -------------------------------------------------------------
 
