@@ -7,9 +7,28 @@
 # gathered there too.
 
 set(TIDEMARK_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
+
+# The installer package's custom action (ends a running Tidemark before files change): a
+# DLL that the package carries in its Binary table and Windows Installer loads; it is not
+# installed.
+add_library(installer_actions MODULE packaging/actions/InstallerActions.cpp)
+set_target_properties(installer_actions PROPERTIES PREFIX "" OUTPUT_NAME installer-actions)
+target_compile_definitions(installer_actions PRIVATE ${TIDEMARK_WIN32_DEFINITIONS})
+target_link_libraries(installer_actions PRIVATE msi)
+if(NOT MSVC)
+  # Self-contained, and small: the C++ library's exception support, linked statically, would
+  # be most of the package's size.
+  target_compile_options(installer_actions PRIVATE -fno-exceptions -fno-rtti)
+  target_link_options(installer_actions PRIVATE -static -static-libgcc -static-libstdc++)
+endif()
+tidemark_warnings(installer_actions)
 set(release_files)
-foreach(program tidemark tidemark-send)
-  set(release_file ${TIDEMARK_RELEASE_DIR}/${program}.exe)
+foreach(target_and_name tidemark:tidemark.exe tidemark-send:tidemark-send.exe
+        installer_actions:installer-actions.dll)
+  string(REPLACE ":" ";" target_and_name ${target_and_name})
+  list(GET target_and_name 0 program)
+  list(GET target_and_name 1 name)
+  set(release_file ${TIDEMARK_RELEASE_DIR}/${name})
   if(CMAKE_STRIP)
     set(copy_command ${CMAKE_STRIP} -o ${release_file} $<TARGET_FILE:${program}>)
   else()
@@ -19,7 +38,7 @@ foreach(program tidemark tidemark-send)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${TIDEMARK_RELEASE_DIR}
     COMMAND ${copy_command}
     DEPENDS ${program}
-    COMMENT "Stripping ${program}.exe for the release")
+    COMMENT "Stripping ${name} for the release")
   list(APPEND release_files ${release_file})
 endforeach()
 foreach(source_and_name LICENSE:LICENSE.txt docs/release-readme.md:README.md
@@ -47,14 +66,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Tidemark-${PROJECT_VERSION}-win64)
 include(CPack)
 
+# The installer's version has the three fields that Windows Installer compares; the rest of
+# the package is made by packaging/build-msi (wixl, then msibuild for what wixl cannot write).
 find_program(TIDEMARK_WIXL wixl)
-if(TIDEMARK_WIXL)
+find_program(TIDEMARK_MSIBUILD msibuild)
+if(TIDEMARK_WIXL AND TIDEMARK_MSIBUILD)
   set(msi ${CMAKE_BINARY_DIR}/Tidemark-${PROJECT_VERSION}-win64.msi)
+  set(msi_version ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
   add_custom_command(OUTPUT ${msi}
-    COMMAND ${TIDEMARK_WIXL} --arch x64 -D Version=${PROJECT_VERSION} -o ${msi}
-            tidemark.wxs
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/packaging/build-msi ${msi_version} ${msi}
     WORKING_DIRECTORY ${TIDEMARK_RELEASE_DIR}
-    DEPENDS ${release_files}
+    DEPENDS ${release_files} packaging/build-msi packaging/Environment.idt
     COMMENT "Building the Windows Installer package")
-  add_custom_target(msi ALL DEPENDS ${msi})
+  add_custom_target(installer_package ALL DEPENDS ${msi})
 endif()

@@ -1,0 +1,156 @@
+// The custom actions of Tidemark's Windows Installer package (packaging/tidemark.wxs), a DLL
+// in the package's Binary table. Windows cannot replace or remove the file of a running
+// program, and stopping Tidemark in order (listener ended, icon removed) is the program's
+// own business: before the package touches any file it asks the installed program to end
+// the running one ("tidemark.exe /exit"), and it remembers in a property whether one was
+// running, so that an upgrade can start the new program where the old one ran.
+//
+// They never fail the installation: a Tidemark that could not be ended leaves the package
+// where it was without them (files in use, replaced at the next restart).
+#include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
+
+#include <cstdio>
+#include <memory>
+#include <type_traits>
+
+// Plain buffers rather than the C++ library's strings, which throw: the package carries this
+// DLL, and the library's exception support, linked statically, would be most of its size.
+namespace {
+
+// The property that the package's start of the new program after an upgrade looks at.
+const char kWasRunningProperty[] = "TidemarkWasRunning";
+
+// The named mutex that a running Tidemark holds (its single-instance guard). The installed
+// program is started only when there is one to end: a version that does not know "/exit"
+// would otherwise start for real.
+const char kRunningMutex[] = "TidemarkSoftware";
+
+// "/exit" returns once the running instance has ended (or, after 10 s, that it did not). A
+// version of the program that does not know the switch takes it for a second start and
+// shows its refusal box instead; that start is ended after this long, so a silent
+// installation never hangs on a box nobody sees.
+constexpr DWORD kExitWaitMs = 30000;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+struct HeapFreer {
+  void operator()(void* memory) const { HeapFree(GetProcessHeap(), 0, memory); }
+};
+
+struct MsiRecord {
+  MSIHANDLE handle;
+  ~MsiRecord() { MsiCloseHandle(handle); }
+};
+
+// A line in the installation's log (msiexec /l*v).
+void Log(MSIHANDLE install, const char* text, const char* detail) {
+  char line[2 * MAX_PATH];
+  std::snprintf(line, sizeof line, "Tidemark: %s %s", text, detail);
+  MsiRecord record{MsiCreateRecord(0)};
+  MsiRecordSetStringA(record.handle, 0, line);
+  MsiProcessMessage(install, INSTALLMESSAGE_INFO, record.handle);
+}
+
+// Runs `program /exit` and waits for it; false (with the reason in the log) when it could
+// not be started or did not end in time.
+bool RunExit(MSIHANDLE install, const char* program, DWORD* exit_code) {
+  char command[MAX_PATH + 16];
+  std::snprintf(command, sizeof command, "\"%s\" /exit", program);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
+    Log(install, "could not start", command);
+    return false;
+  }
+  UniqueHandle process(started.hProcess);
+  UniqueHandle thread(started.hThread);
+  if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 1);
+    Log(install, "did not end in time, going on without it:", command);
+    return false;
+  }
+  return GetExitCodeProcess(process.get(), exit_code) != 0;
+}
+
+}  // namespace
+
+// Immediate, after the folders are known and before the files are validated: ends the
+// running Tidemark through the installed program and sets kWasRunningProperty when there
+// was one.
+extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE install) {
+  char program[MAX_PATH];
+  DWORD size = MAX_PATH - sizeof "tidemark.exe";
+  if (MsiGetPropertyA(install, "INSTALLDIR", program, &size) != ERROR_SUCCESS) {
+    return ERROR_SUCCESS;
+  }
+  lstrcatA(program, "tidemark.exe");
+  if (GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES) {
+    return ERROR_SUCCESS;  // nothing installed yet, so nothing of ours runs from there
+  }
+  UniqueHandle running(OpenMutexA(SYNCHRONIZE, FALSE, kRunningMutex));
+  if (!running && GetLastError() != ERROR_ACCESS_DENIED) {
+    return ERROR_SUCCESS;  // none running (a mutex we may not open is another's: ask)
+  }
+  running.reset();  // the program's own /exit must not find the name kept alive by us
+  DWORD exit_code = 1;
+  if (RunExit(install, program, &exit_code) && exit_code == 0) {
+    MsiSetPropertyA(install, kWasRunningProperty, "1");
+    Log(install, "the running program has ended:", program);
+  }
+  return ERROR_SUCCESS;
+}
+
+// Immediate, at the end of every installation and removal: takes empty entries out of the
+// user's PATH. Taking the programs' folder out of it (at removal, and in an upgrade before
+// the new version adds it again) leaves its separator behind, and Wine's console, given a
+// PATH with an empty entry, runs nothing at all by name.
+extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    &opened) != ERROR_SUCCESS) {
+    return ERROR_SUCCESS;
+  }
+  UniqueKey key(opened);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(key.get(), L"Path", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return ERROR_SUCCESS;
+  }
+  const DWORD length = size / sizeof(wchar_t);
+  std::unique_ptr<wchar_t, HeapFreer> path(static_cast<wchar_t*>(
+      HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (length + 1) * sizeof(wchar_t))));
+  if (!path || RegQueryValueExW(key.get(), L"Path", nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(path.get()), &size) != ERROR_SUCCESS) {
+    return ERROR_SUCCESS;
+  }
+  // In place: every separator that follows the start or another separator goes, and a
+  // separator at the end.
+  wchar_t* const text = path.get();
+  DWORD kept = 0;
+  for (DWORD read = 0; read < length && text[read] != L'\0'; ++read) {
+    if (text[read] != L';' || (kept > 0 && text[kept - 1] != L';')) text[kept++] = text[read];
+  }
+  if (kept > 0 && text[kept - 1] == L';') --kept;
+  const bool changed = text[kept] != L'\0';
+  text[kept] = L'\0';
+  if (kept == 0) {
+    RegDeleteValueW(key.get(), L"Path");
+  } else if (changed) {
+    RegSetValueExW(key.get(), L"Path", 0, type, reinterpret_cast<const BYTE*>(text),
+                   (kept + 1) * sizeof(wchar_t));
+  }
+  return ERROR_SUCCESS;
+}
