@@ -27,10 +27,16 @@ const char kWasRunningProperty[] = "TidemarkWasRunning";
 // would otherwise start for real.
 const char kRunningMutex[] = "TidemarkSoftware";
 
+// How a running Tidemark's main window is known: newer versions mark it with this window
+// property; every version has its "exit" button.
+const char kRunningInstanceMark[] = "Tidemark.RunningInstance";
+constexpr int kExitButton = 1010;
+
 // "/exit" returns once the running instance has ended (or, after 10 s, that it did not). A
-// version of the program that does not know the switch takes it for a second start and
-// shows its refusal box instead; that start is ended after this long, so a silent
-// installation never hangs on a box nobody sees.
+// version of the program that does not know the switch, should its window not have been
+// found, takes it for a second start and shows its refusal box instead; that start is ended
+// after this long, so a silent installation never hangs on a box nobody sees. The same time
+// bounds the wait for an older version that was asked through its "exit" button.
 constexpr DWORD kExitWaitMs = 30000;
 
 struct HandleCloser {
@@ -84,6 +90,48 @@ bool RunExit(MSIHANDLE install, const char* program, DWORD* exit_code) {
   return GetExitCodeProcess(process.get(), exit_code) != 0;
 }
 
+// A main window of Tidemark from before "/exit": it has no mark of the running instance
+// (the window property that newer versions set), so its program would take the switch for a
+// second start. Null when there is none.
+HWND OlderMainWindow() {
+  struct Search {
+    HWND found;
+  } search{nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM found) -> BOOL {
+        char title[16] = {};
+        char windowClass[16] = {};
+        GetWindowTextA(window, title, sizeof title);
+        GetClassNameA(window, windowClass, sizeof windowClass);
+        if (lstrcmpA(title, "Tidemark") != 0 || lstrcmpA(windowClass, "#32770") != 0 ||
+            GetDlgItem(window, kExitButton) == nullptr ||
+            GetPropA(window, kRunningInstanceMark) != nullptr)
+          return TRUE;
+        reinterpret_cast<Search*>(found)->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Presses that window's "exit", which every version answers with its orderly stop, and
+// waits for its process to end.
+bool PressExit(MSIHANDLE install, HWND window) {
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(window, &process_id);
+  UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, process_id));
+  if (!process || !PostMessageA(window, WM_COMMAND, MAKEWPARAM(kExitButton, BN_CLICKED),
+                                reinterpret_cast<LPARAM>(GetDlgItem(window, kExitButton)))) {
+    Log(install, "could not ask an older Tidemark to end", "");
+    return false;
+  }
+  if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
+    Log(install, "an older Tidemark did not end in time, going on without it", "");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // Immediate, after the folders are known and before the files are validated: ends the
@@ -104,6 +152,13 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE ins
     return ERROR_SUCCESS;  // none running (a mutex we may not open is another's: ask)
   }
   running.reset();  // the program's own /exit must not find the name kept alive by us
+  if (HWND older = OlderMainWindow()) {
+    if (PressExit(install, older)) {
+      MsiSetPropertyA(install, kWasRunningProperty, "1");
+      Log(install, "the running older program has ended:", program);
+    }
+    return ERROR_SUCCESS;
+  }
   DWORD exit_code = 1;
   if (RunExit(install, program, &exit_code) && exit_code == 0) {
     MsiSetPropertyA(install, kWasRunningProperty, "1");
