@@ -228,6 +228,7 @@ TEST_F(LoopbackListener, ASlowSendersAddressShowsAloneAndAReadyLineTravelsWithIt
     slow.Send("tial\n");
     EXPECT_EQ(listener.WaitForServedLine(2), "ready" + kFromLoopback);
     EXPECT_EQ(list.Lines().at(1), "partial" + kFromLoopback);
+    EXPECT_TRUE(list.WaitForPopUps(popUps + 3));
     EXPECT_EQ(list.PopUps() - popUps, 3) << "the slow sender's address and its join, one change for the ready one";
 }
 

@@ -61,3 +61,9 @@ bool RecordingMessageList::WaitForTopLine(const std::string& line)
 {
     return WaitUntil([&](const std::vector<std::string>& lines) { return !lines.empty() && lines[0] == line; });
 }
+
+bool RecordingMessageList::WaitForPopUps(int count)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::seconds(20), [&] { return m_popUps >= count; });
+}

@@ -27,6 +27,8 @@ public:
     bool WaitUntil(const std::function<bool(const std::vector<std::string>&)>& done,
                    std::chrono::milliseconds limit = std::chrono::seconds(20));
     bool WaitForTopLine(const std::string& line);
+    // A change's pop-up comes after its line: waits until `count` have come.
+    bool WaitForPopUps(int count);
 
 private:
     mutable std::mutex m_mutex;
