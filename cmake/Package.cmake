@@ -15,6 +15,8 @@ add_library(installer_actions MODULE packaging/actions/InstallerActions.cpp)
 set_target_properties(installer_actions PROPERTIES PREFIX "" OUTPUT_NAME installer-actions)
 target_compile_definitions(installer_actions PRIVATE ${TIDEMARK_WIN32_DEFINITIONS})
 target_link_libraries(installer_actions PRIVATE msi)
+# The names a running Tidemark is known by, and its controls' ids.
+target_include_directories(installer_actions PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 if(NOT MSVC)
   # Self-contained, and small: the C++ library's exception support, linked statically, would
   # be most of the package's size.

@@ -2,18 +2,18 @@
 
 #include <vector>
 
+#include "app/InstanceNames.h"
+
 namespace RunningInstance {
 
 namespace {
-
-const char kMark[] = "Tidemark.RunningInstance";
 
 std::vector<HWND> MarkedWindows()
 {
     std::vector<HWND> windows;
     ::EnumWindows(
         [](HWND window, LPARAM found) -> BOOL {
-            if (::GetPropA(window, kMark) != nullptr)
+            if (::GetPropA(window, kRunningInstanceMark) != nullptr)
                 reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
             return TRUE;
         },
@@ -37,12 +37,12 @@ UINT ExitRequest()
 
 void Mark(HWND window)
 {
-    ::SetPropA(window, kMark, reinterpret_cast<HANDLE>(1));
+    ::SetPropA(window, kRunningInstanceMark, reinterpret_cast<HANDLE>(1));
 }
 
 void Unmark(HWND window)
 {
-    ::RemovePropA(window, kMark);
+    ::RemovePropA(window, kRunningInstanceMark);
 }
 
 bool AskToShow()

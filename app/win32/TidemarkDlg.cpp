@@ -1,5 +1,6 @@
 #include "app/win32/TidemarkDlg.h"
 
+#include "app/InstanceNames.h"
 #include "app/WindowLayout.h"
 #include "app/win32/RunningInstance.h"
 #include "controls/DisplayScale.h"
@@ -14,8 +15,6 @@
 #include "res/resource.h"
 
 namespace {
-
-const char kSingleInstanceMutex[] = "TidemarkSoftware";
 
 // Numbers from here on are registered by name at run time (RegisterWindowMessage).
 constexpr UINT kFirstRegisteredMessage = 0xC000;

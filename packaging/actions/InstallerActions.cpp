@@ -15,6 +15,9 @@
 #include <memory>
 #include <type_traits>
 
+#include "app/InstanceNames.h"
+#include "res/resource.h"
+
 // Plain buffers rather than the C++ library's strings, which throw: the package carries this
 // DLL, and the library's exception support, linked statically, would be most of its size.
 namespace {
@@ -22,15 +25,8 @@ namespace {
 // The property that the package's start of the new program after an upgrade looks at.
 const char kWasRunningProperty[] = "TidemarkWasRunning";
 
-// The named mutex that a running Tidemark holds (its single-instance guard). The installed
-// program is started only when there is one to end: a version that does not know "/exit"
-// would otherwise start for real.
-const char kRunningMutex[] = "TidemarkSoftware";
-
-// How a running Tidemark's main window is known: newer versions mark it with this window
-// property; every version has its "exit" button.
-const char kRunningInstanceMark[] = "Tidemark.RunningInstance";
-constexpr int kExitButton = 1010;
+// Every version's main window has its "exit" button.
+constexpr int kExitButton = IDC_EXIT;
 
 // "/exit" returns once the running instance has ended (or, after 10 s, that it did not). A
 // version of the program that does not know the switch, should its window not have been
@@ -147,7 +143,9 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE ins
   if (GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES) {
     return ERROR_SUCCESS;  // nothing installed yet, so nothing of ours runs from there
   }
-  UniqueHandle running(OpenMutexA(SYNCHRONIZE, FALSE, kRunningMutex));
+  // The installed program is started only when there is one to end: a version that does not
+  // know "/exit" would otherwise start for real.
+  UniqueHandle running(OpenMutexA(SYNCHRONIZE, FALSE, kSingleInstanceMutex));
   if (!running && GetLastError() != ERROR_ACCESS_DENIED) {
     return ERROR_SUCCESS;  // none running (a mutex we may not open is another's: ask)
   }
