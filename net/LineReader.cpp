@@ -19,14 +19,16 @@ int BytesToTake(const char* peeked, int count)
 
 using Clock = std::chrono::steady_clock;
 
-// Whether bytes (or the sender's close) arrive before the deadline; always, without one.
-bool ArrivesInTime(SocketApi& sockets, SocketHandle connection, const Clock::time_point* deadline)
+// Peeks at what the sender has sent, waiting for it at most until the deadline, if any.
+int Peek(SocketApi& sockets, SocketHandle connection, char* buffer, int length,
+         const Clock::time_point* deadline)
 {
     if (deadline == nullptr) {
-        return true;
+        return sockets.recv(connection, buffer, length, kMsgPeek);
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
-    return sockets.select(connection, static_cast<int>(std::max<long long>(left.count(), 0))) == 1;
+    return sockets.recvWithin(connection, buffer, length, kMsgPeek,
+                              static_cast<int>(std::max<long long>(left.count(), 0)));
 }
 
 LineReadEnd Read(SocketApi& sockets, SocketHandle connection, const std::atomic<bool>& run,
@@ -40,10 +42,10 @@ LineReadEnd Read(SocketApi& sockets, SocketHandle connection, const std::atomic<
         if (!run) {
             return LineReadEnd::Stopped;
         }
-        if (!ArrivesInTime(sockets, connection, deadline)) {
+        const int peeked = Peek(sockets, connection, buffer, allowed, deadline);
+        if (peeked == kNothingInTime) {
             return LineReadEnd::Waiting;
         }
-        const int peeked = sockets.recv(connection, buffer, allowed, kMsgPeek);
         if (peeked < 0) {  // SOCKET_ERROR
             return LineReadEnd::ReceiveError;
         }

@@ -11,6 +11,8 @@
 using SocketHandle = std::uintptr_t;
 constexpr SocketHandle kInvalidSocket = ~SocketHandle{0};
 constexpr int kSocketError = -1;
+// recvWithin: the sender sent nothing (and did not close) within the time given.
+constexpr int kNothingInTime = -2;
 constexpr std::uint32_t kInaddrNone = 0xFFFFFFFFu;
 
 constexpr int kAfInet = 2;
@@ -57,6 +59,17 @@ public:
     // Waits at most `milliseconds` until `s` can be read without blocking (bytes are
     // waiting, or the sender has closed): 1 when it can, 0 when the time ran out.
     virtual int select(SocketHandle s, int milliseconds) = 0;
+    // A recv that waits for the sender at most `milliseconds`: kNothingInTime when the
+    // time ran out, otherwise what the recv gave. A select, then the recv; an
+    // implementation may do both in one call.
+    virtual int recvWithin(SocketHandle s, char* buffer, int length, int flags, int milliseconds)
+    {
+        const int ready = select(s, milliseconds);
+        if (ready == 0) {
+            return kNothingInTime;
+        }
+        return ready < 0 ? kSocketError : recv(s, buffer, length, flags);
+    }
     virtual int shutdown(SocketHandle s, int how) = 0;
     virtual int closesocket(SocketHandle s) = 0;
 };

@@ -32,6 +32,12 @@ SocketAddressIn FromSockaddr(const sockaddr_in& address)
 
 }  // namespace
 
+WinsockApi::~WinsockApi()
+{
+    if (m_receiveEnded != nullptr)
+        ::CloseHandle(m_receiveEnded);
+}
+
 int WinsockApi::WSAStartup(std::uint16_t version)
 {
     WSADATA data;
@@ -124,6 +130,39 @@ int WinsockApi::select(SocketHandle s, int milliseconds)
     FD_SET(static_cast<SOCKET>(s), &readable);
     timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
     return ::select(0, &readable, nullptr, nullptr, &limit);
+}
+
+// One overlapped receive, waited for at most the time given: bytes already there cost no
+// more than a plain recv (a select first would cost a wait of its own per line). A receive
+// that outlasts the time is cancelled, which loses nothing of a peek. Either way it has
+// ended, and the caller's buffer is free again, before this returns; a close of the
+// connection by another thread ends it too.
+int WinsockApi::recvWithin(SocketHandle s, char* buffer, int length, int flags, int milliseconds)
+{
+    if (m_receiveEnded == nullptr)
+        m_receiveEnded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_receiveEnded == nullptr)
+        return SocketApi::recvWithin(s, buffer, length, flags, milliseconds);
+
+    WSABUF bytes{static_cast<ULONG>(length), buffer};
+    DWORD received = 0;
+    DWORD receiveFlags = static_cast<DWORD>(flags);
+    WSAOVERLAPPED receive{};
+    receive.hEvent = m_receiveEnded;
+    if (::WSARecv(s, &bytes, 1, &received, &receiveFlags, &receive, nullptr) == 0)
+        return static_cast<int>(received);
+    if (::WSAGetLastError() != WSA_IO_PENDING)
+        return SOCKET_ERROR;
+    const bool late = ::WaitForSingleObject(m_receiveEnded, static_cast<DWORD>(milliseconds)) != WAIT_OBJECT_0;
+    if (late) {
+        ::CancelIoEx(reinterpret_cast<HANDLE>(s), &receive);
+        ::WaitForSingleObject(m_receiveEnded, INFINITE);
+    }
+    if (::WSAGetOverlappedResult(s, &receive, &received, FALSE, &receiveFlags))
+        return static_cast<int>(received);
+    if (late && ::WSAGetLastError() == WSA_OPERATION_ABORTED)
+        return kNothingInTime;
+    return SOCKET_ERROR;
 }
 
 int WinsockApi::shutdown(SocketHandle s, int how)

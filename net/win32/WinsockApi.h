@@ -5,6 +5,11 @@
 // The socket seam over ws2_32, as the program uses it.
 class WinsockApi : public SocketApi {
 public:
+    WinsockApi() = default;
+    ~WinsockApi() override;
+    WinsockApi(const WinsockApi&) = delete;
+    WinsockApi& operator=(const WinsockApi&) = delete;
+
     int WSAStartup(std::uint16_t version) override;
     int WSACleanup() override;
     int WSAGetLastError() override;
@@ -20,9 +25,12 @@ public:
     SocketHandle accept(SocketHandle s, SocketAddressIn* peer, int* length) override;
     int recv(SocketHandle s, char* buffer, int length, int flags) override;
     int select(SocketHandle s, int milliseconds) override;
+    int recvWithin(SocketHandle s, char* buffer, int length, int flags, int milliseconds) override;
     int shutdown(SocketHandle s, int how) override;
     int closesocket(SocketHandle s) override;
 
 private:
     HostEntry m_host;
+    // Set when a receive of recvWithin has ended; made at its first use.
+    void* m_receiveEnded = nullptr;
 };

@@ -9,8 +9,9 @@
 #include "net/win32/WinsockApi.h"
 
 // The program's socket seam, unchanged, with a window onto the calls that block: a test
-// learns that the listener has entered accept or recv (or the select that waits for a
-// sender's bytes, counted as a recv), and what the call gave back when it woke. It also counts the sockets library's start-ups and releases.
+// learns that the listener has entered accept or recv (a recv that waits for a sender's
+// bytes at most a while counts as one), and what the call gave back when it woke. It also
+// counts the sockets library's start-ups and releases.
 class WatchedWinsockApi : public WinsockApi {
 public:
     struct Wake {
@@ -46,9 +47,9 @@ public:
         return Receive([&] { return WinsockApi::recv(s, buffer, length, flags); });
     }
 
-    int select(SocketHandle s, int milliseconds) override
+    int recvWithin(SocketHandle s, char* buffer, int length, int flags, int milliseconds) override
     {
-        return Receive([&] { return WinsockApi::select(s, milliseconds); });
+        return Receive([&] { return WinsockApi::recvWithin(s, buffer, length, flags, milliseconds); });
     }
 
     // The limit keeps a broken listener from hanging the run; it is not a speed demand.
