@@ -41,23 +41,6 @@ void MessageListOutput::Change(ListChange::Kind kind, std::string text)
     CarryOut(ListChange{kind, std::move(text)});
 }
 
-// A join reads, deletes and re-inserts the top line. The user may have emptied the list
-// since the line the join belongs to was added (with "clear list"); the new text then
-// becomes a line of its own rather than being lost.
-void MessageListOutput::Apply(const ListChange& change)
-{
-    std::string top;
-    if (change.kind == ListChange::Kind::AddLine || !ReadTopLine(top)) {
-        InsertTopLine(change.text);
-    } else {
-        DeleteTopLine();
-        InsertTopLine(change.kind == ListChange::Kind::AppendToTopLine
-                          ? top + ' ' + change.text
-                          : change.text + ' ' + top);
-    }
-    PopUp();
-}
-
 void MessageListOutput::AddSocketErrorLine(int code, std::string text)
 {
     AddLine(FormatErrorCode("Errorcode:%d :", code) + text);

@@ -14,7 +14,7 @@ constexpr DWORD kListRepaintInterval = 50;
 }  // namespace
 
 CMessageListBox::CMessageListBox(CWnd& window, CListBox& list, std::function<void()> popUp)
-    : m_window(window), m_list(list), m_popUp(std::move(popUp)),
+    : m_window(window), m_list(list), m_topLines(list, std::move(popUp)),
       m_windowThreadId(::GetCurrentThreadId())
 {
 }
@@ -25,7 +25,7 @@ void CMessageListBox::CarryOut(const ListChange& change)
 {
     const auto work = [this, &change] {
         PaceListRepaint();
-        Apply(change);
+        ApplyListChange(m_topLines, change);
     };
     // The window's own lines need no hand-over: they show even where it could not open.
     if (::GetCurrentThreadId() == m_windowThreadId)
@@ -62,19 +62,4 @@ void CMessageListBox::Clear()
 {
     m_list.ResetContent();
     RepaintHeldList();
-}
-
-bool CMessageListBox::ReadTopLine(std::string& line)
-{
-    return m_list.GetText(0, line);
-}
-
-void CMessageListBox::DeleteTopLine()
-{
-    m_list.DeleteString(0);
-}
-
-void CMessageListBox::InsertTopLine(const std::string& line)
-{
-    m_list.InsertString(0, line.c_str());
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "app/win32/ListBoxTopLines.h"
 #include "framework/Controls.h"
 #include "framework/HandOver.h"
 #include "text/MessageListOutput.h"
@@ -28,17 +29,13 @@ public:
 
 protected:
     void CarryOut(const ListChange& change) override;
-    bool ReadTopLine(std::string& line) override;
-    void DeleteTopLine() override;
-    void InsertTopLine(const std::string& line) override;
-    void PopUp() override { m_popUp(); }
 
 private:
     void PaceListRepaint();
 
     CWnd& m_window;
     CListBox& m_list;
-    std::function<void()> m_popUp;
+    CListBoxTopLines m_topLines;
     const DWORD m_windowThreadId;
     CHandOver m_handOver;
     // While lines arrive in quick succession, the list repaints at a reader's pace.

@@ -9,8 +9,9 @@
 namespace {
 
 // The message list as a plain container; index 0 is the top line.
-class InMemoryMessageList : public MessageListOutput {
+class InMemoryMessageList : public MessageListOutput, public TopLineList {
 public:
+    void CarryOut(const ListChange& change) override { ApplyListChange(*this, change); }
     std::deque<std::string> lines;
     int popUps = 0;
 

@@ -12,8 +12,9 @@
 
 // The message list as a plain container, safe to use from the listener thread while a
 // test thread watches it. Index 0 of Lines() is the top line.
-class RecordingMessageList : public MessageListOutput {
+class RecordingMessageList : public MessageListOutput, public TopLineList {
 public:
+    void CarryOut(const ListChange& change) override { ApplyListChange(*this, change); }
     bool ReadTopLine(std::string& line) override;
     void DeleteTopLine() override;
     void InsertTopLine(const std::string& line) override;
