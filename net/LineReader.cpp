@@ -85,9 +85,9 @@ LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
     return Read(sockets, connection, run, line, nullptr);
 }
 
-LineReadEnd ReadLineWithin(SocketApi& sockets, SocketHandle connection,
-                           const std::atomic<bool>& run, std::string& line, int milliseconds)
+LineReadEnd ReadLineUntil(SocketApi& sockets, SocketHandle connection,
+                          const std::atomic<bool>& run, std::string& line,
+                          Clock::time_point deadline)
 {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     return Read(sockets, connection, run, line, &deadline);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 
 #include "net/LineProtocol.h"
@@ -13,7 +14,7 @@ enum class LineReadEnd {
     SenderClosed,  // recv returned 0
     ReceiveError,  // recv failed; the caller reads the error code at once
     Stopped,       // the run flag was found cleared before a recv
-    Waiting,       // the line was not complete within the time given (ReadLineWithin)
+    Waiting,       // the line was not complete by the deadline (ReadLineUntil)
 };
 
 // Reads one line from a connection, appending to `line` (bytes already in it count towards
@@ -27,9 +28,10 @@ enum class LineReadEnd {
 LineReadEnd ReadLine(SocketApi& sockets, SocketHandle connection,
                      const std::atomic<bool>& run, std::string& line);
 
-// ReadLine that waits for the sender's bytes at most `milliseconds` in all. When the line
-// is not complete by then it returns Waiting: the bytes taken so far are in `line`, and a
-// ReadLine goes on from there. A sender that has its line out at once is served without
+// ReadLine that waits for the sender's bytes until `deadline` at most. When the line is
+// not complete by then it returns Waiting: the bytes taken so far are in `line`, and a
+// later read goes on from there. A sender that has its line out at once is served without
 // a moment's wait.
-LineReadEnd ReadLineWithin(SocketApi& sockets, SocketHandle connection,
-                           const std::atomic<bool>& run, std::string& line, int milliseconds);
+LineReadEnd ReadLineUntil(SocketApi& sockets, SocketHandle connection,
+                          const std::atomic<bool>& run, std::string& line,
+                          std::chrono::steady_clock::time_point deadline);

@@ -1,6 +1,5 @@
 #include "net/Listener.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -319,7 +318,7 @@ bool ListenerRun::GoOnAfterFailedAccept()
 // run flag is down, neither the line nor an error is shown.
 void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kReadDeadline);
+    const Clock::time_point accepted = Clock::now();
     std::string line;
     // A failing recv's code is read at once: showing a line is a window message, which
     // may overwrite the thread's last error.
@@ -333,7 +332,8 @@ void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText
     };
 
     LineReadEnd end = describingError(
-        ReadLineWithin(m_sockets, connection, m_fields.m_bRun, line, kLineWithAddressWait));
+        ReadLineUntil(m_sockets, connection, m_fields.m_bRun, line,
+                      accepted + std::chrono::milliseconds(kLineWithAddressWait)));
     if (end == LineReadEnd::LineEnd || end == LineReadEnd::Full ||
         end == LineReadEnd::SenderClosed) {
         if (!m_fields.m_bRun) {
@@ -345,9 +345,8 @@ void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText
     }
     m_output.AddLine(peerText);
     if (end == LineReadEnd::Waiting) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        end = describingError(ReadLineWithin(m_sockets, connection, m_fields.m_bRun, line,
-                                             static_cast<int>(std::max<long long>(left.count(), 0))));
+        end = describingError(ReadLineUntil(m_sockets, connection, m_fields.m_bRun, line,
+                                            accepted + std::chrono::milliseconds(kReadDeadline)));
     }
     if (!m_fields.m_bRun) {
         return;

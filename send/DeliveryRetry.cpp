@@ -23,15 +23,6 @@ bool WorthAnotherTry(const DeliveryResult& result)
                                  result.outcome == DeliveryOutcome::TimedOut);
 }
 
-DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
-                                    const std::function<DeliveryResult()>& deliver,
-                                    const std::function<RetryDuration()>& elapsed,
-                                    const std::function<void(RetryDuration)>& pause)
-{
-    return DeliverWithRetries(
-        deliver, [&] { return totalWait - elapsed(); }, elapsed, pause);
-}
-
 DeliveryAttempts DeliverWithRetries(const std::function<DeliveryResult()>& deliver,
                                     const std::function<RetryDuration()>& timeLeft,
                                     const std::function<RetryDuration()>& elapsed,

@@ -28,17 +28,11 @@ struct DeliveryAttempts {
     RetryDuration elapsed{0};  // from the start of the first try to the end of the last
 };
 
-// Tries `deliver` until it succeeds, fails in a way that another try cannot mend, or
-// `totalWait` has passed since the first try began (no pause reaches beyond that point;
-// a wait of zero makes one try). `elapsed` reads the time since the first try began and
-// `pause` waits, so that the policy can run on a clock of its own.
-DeliveryAttempts DeliverWithRetries(RetryDuration totalWait,
-                                    const std::function<DeliveryResult()>& deliver,
-                                    const std::function<RetryDuration()>& elapsed,
-                                    const std::function<void(RetryDuration)>& pause);
-
-// The same with a limit that may move while the tries go on: after each failed try
-// `timeLeft` says how much longer to go on.
+// Tries `deliver` until it succeeds, fails in a way that another try cannot mend, or its
+// time is used up: after each failed try `timeLeft` says how much longer to go on (no
+// pause reaches beyond that point; none left makes that try the last), and may move
+// while the tries go on. `elapsed` reads the time since the first try began and `pause`
+// waits, so that the policy can run on a clock of its own.
 DeliveryAttempts DeliverWithRetries(const std::function<DeliveryResult()>& deliver,
                                     const std::function<RetryDuration()>& timeLeft,
                                     const std::function<RetryDuration()>& elapsed,

@@ -35,6 +35,19 @@ ParsedCommandLine Failure(ExitCode code, std::string text)
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// A port from -p or from TIDEMARK_PORT (`source`, for the message: empty for -p).
+std::string ReadPort(const std::string& text, const std::string& source, std::uint16_t& port,
+                     ExitCode& code)
+{
+    long number = 0;
+    if (!ParseNumber(text, 1, 65535, number)) {
+        code = ExitCode::BadPort;
+        return "bad port " + Quoted(text) + source + ": give a number from 1 to 65535";
+    }
+    port = static_cast<std::uint16_t>(number);
+    return "";
+}
+
 enum class Value { None, Required, Optional };
 
 struct OptionName {
@@ -136,13 +149,8 @@ std::string Apply(const OptionUse& use, Gathered& gathered, SendOptions& options
         options.message = use.value;
         break;
     case 'p':
-        if (!ParseNumber(use.value, 1, 65535, number)) {
-            code = ExitCode::BadPort;
-            return "bad port " + Quoted(use.value) + ": give a number from 1 to 65535";
-        }
-        options.port = static_cast<std::uint16_t>(number);
         gathered.portGiven = true;
-        break;
+        return ReadPort(use.value, "", options.port, code);
     case 't':
         if (!ParseNumber(use.value, 1, kMaxTimeoutSeconds, number)) {
             return "bad time-out " + Quoted(use.value) + ": give whole seconds from 1 to 86400";
@@ -274,14 +282,8 @@ std::string TakeHostsAndPort(const std::vector<std::string>& hostWords, bool por
         const std::string problem = AddHosts(word, options.hosts);
         if (!problem.empty()) return problem;
     }
-    long port = 0;
     if (!portGiven && environment.port != nullptr && *environment.port != '\0') {
-        if (!ParseNumber(environment.port, 1, 65535, port)) {
-            code = ExitCode::BadPort;
-            return "bad port " + Quoted(environment.port) +
-                   " in TIDEMARK_PORT: give a number from 1 to 65535";
-        }
-        options.port = static_cast<std::uint16_t>(port);
+        return ReadPort(environment.port, " in TIDEMARK_PORT", options.port, code);
     }
     return "";
 }

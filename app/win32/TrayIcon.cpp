@@ -23,9 +23,7 @@ bool CTrayIcon::AddAgain()
     if (!m_filledIn)
         return false;
     // A shell that still has the icon refuses to add it twice: then it is there as it is.
-    m_shown = ::Shell_NotifyIconA(NIM_ADD, &m_data) ||
-              ::Shell_NotifyIconA(NIM_MODIFY, &m_data);
-    return m_shown;
+    return ::Shell_NotifyIconA(NIM_ADD, &m_data) || ::Shell_NotifyIconA(NIM_MODIFY, &m_data);
 }
 
 void CTrayIcon::Remove()
@@ -33,6 +31,5 @@ void CTrayIcon::Remove()
     if (!m_filledIn)
         return;
     m_filledIn = false;
-    m_shown = false;
     ::Shell_NotifyIconA(NIM_DELETE, &m_data);
 }

@@ -20,12 +20,9 @@ public:
     // Adds the icon filled in by Add again (a shell that was rebuilt has none); true when
     // the shell has it now. Nothing happens before Add or after Remove.
     bool AddAgain();
-    // Whether the shell has taken the icon since Add or the last AddAgain.
-    bool IsShown() const { return m_shown; }
     void Remove();
 
 private:
     NOTIFYICONDATAA m_data{};
     bool m_filledIn = false;
-    bool m_shown = false;
 };

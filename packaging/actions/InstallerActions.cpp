@@ -36,96 +36,100 @@ constexpr int kExitButton = IDC_EXIT;
 constexpr DWORD kExitWaitMs = 30000;
 
 struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
+    void operator()(HKEY key) const { RegCloseKey(key); }
 };
 using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 struct HeapFreer {
-  void operator()(void* memory) const { HeapFree(GetProcessHeap(), 0, memory); }
+    void operator()(void* memory) const { HeapFree(GetProcessHeap(), 0, memory); }
 };
 
 struct MsiRecord {
-  MSIHANDLE handle;
-  ~MsiRecord() { MsiCloseHandle(handle); }
+    MSIHANDLE handle;
+    ~MsiRecord() { MsiCloseHandle(handle); }
 };
 
 // A line in the installation's log (msiexec /l*v).
-void Log(MSIHANDLE install, const char* text, const char* detail) {
-  char line[2 * MAX_PATH];
-  std::snprintf(line, sizeof line, "Tidemark: %s %s", text, detail);
-  MsiRecord record{MsiCreateRecord(0)};
-  MsiRecordSetStringA(record.handle, 0, line);
-  MsiProcessMessage(install, INSTALLMESSAGE_INFO, record.handle);
+void Log(MSIHANDLE install, const char* text, const char* detail)
+{
+    char line[2 * MAX_PATH];
+    std::snprintf(line, sizeof line, "Tidemark: %s %s", text, detail);
+    MsiRecord record{MsiCreateRecord(0)};
+    MsiRecordSetStringA(record.handle, 0, line);
+    MsiProcessMessage(install, INSTALLMESSAGE_INFO, record.handle);
 }
 
 // Runs `program /exit` and waits for it; false (with the reason in the log) when it could
 // not be started or did not end in time.
-bool RunExit(MSIHANDLE install, const char* program, DWORD* exit_code) {
-  char command[MAX_PATH + 16];
-  std::snprintf(command, sizeof command, "\"%s\" /exit", program);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started)) {
-    Log(install, "could not start", command);
-    return false;
-  }
-  UniqueHandle process(started.hProcess);
-  UniqueHandle thread(started.hThread);
-  if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.get(), 1);
-    Log(install, "did not end in time, going on without it:", command);
-    return false;
-  }
-  return GetExitCodeProcess(process.get(), exit_code) != 0;
+bool RunExit(MSIHANDLE install, const char* program, DWORD* exitCode)
+{
+    char command[MAX_PATH + 16];
+    std::snprintf(command, sizeof command, "\"%s\" /exit", program);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started)) {
+        Log(install, "could not start", command);
+        return false;
+    }
+    UniqueHandle process(started.hProcess);
+    UniqueHandle thread(started.hThread);
+    if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        Log(install, "did not end in time, going on without it:", command);
+        return false;
+    }
+    return GetExitCodeProcess(process.get(), exitCode) != 0;
 }
 
 // A main window of Tidemark from before "/exit": it has no mark of the running instance
 // (the window property that newer versions set), so its program would take the switch for a
 // second start. Null when there is none.
-HWND OlderMainWindow() {
-  struct Search {
-    HWND found;
-  } search{nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM found) -> BOOL {
-        char title[16] = {};
-        char windowClass[16] = {};
-        GetWindowTextA(window, title, sizeof title);
-        GetClassNameA(window, windowClass, sizeof windowClass);
-        if (lstrcmpA(title, "Tidemark") != 0 || lstrcmpA(windowClass, "#32770") != 0 ||
-            GetDlgItem(window, kExitButton) == nullptr ||
-            GetPropA(window, kRunningInstanceMark) != nullptr)
-          return TRUE;
-        reinterpret_cast<Search*>(found)->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+HWND OlderMainWindow()
+{
+    struct Search {
+        HWND found;
+    } search{nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            char title[16] = {};
+            char windowClass[16] = {};
+            GetWindowTextA(window, title, sizeof title);
+            GetClassNameA(window, windowClass, sizeof windowClass);
+            if (lstrcmpA(title, "Tidemark") != 0 || lstrcmpA(windowClass, "#32770") != 0 ||
+                GetDlgItem(window, kExitButton) == nullptr ||
+                GetPropA(window, kRunningInstanceMark) != nullptr)
+                return TRUE;
+            reinterpret_cast<Search*>(found)->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // Presses that window's "exit", which every version answers with its orderly stop, and
 // waits for its process to end.
-bool PressExit(MSIHANDLE install, HWND window) {
-  DWORD process_id = 0;
-  GetWindowThreadProcessId(window, &process_id);
-  UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, process_id));
-  if (!process || !PostMessageA(window, WM_COMMAND, MAKEWPARAM(kExitButton, BN_CLICKED),
-                                reinterpret_cast<LPARAM>(GetDlgItem(window, kExitButton)))) {
-    Log(install, "could not ask an older Tidemark to end", "");
-    return false;
-  }
-  if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
-    Log(install, "an older Tidemark did not end in time, going on without it", "");
-    return false;
-  }
-  return true;
+bool PressExit(MSIHANDLE install, HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process || !PostMessageA(window, WM_COMMAND, MAKEWPARAM(kExitButton, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(GetDlgItem(window, kExitButton)))) {
+        Log(install, "could not ask an older Tidemark to end", "");
+        return false;
+    }
+    if (WaitForSingleObject(process.get(), kExitWaitMs) != WAIT_OBJECT_0) {
+        Log(install, "an older Tidemark did not end in time, going on without it", "");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -133,77 +137,81 @@ bool PressExit(MSIHANDLE install, HWND window) {
 // Immediate, after the folders are known and before the files are validated: ends the
 // running Tidemark through the installed program and sets kWasRunningProperty when there
 // was one.
-extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE install) {
-  char program[MAX_PATH];
-  DWORD size = MAX_PATH - sizeof "tidemark.exe";
-  if (MsiGetPropertyA(install, "INSTALLDIR", program, &size) != ERROR_SUCCESS) {
-    return ERROR_SUCCESS;
-  }
-  lstrcatA(program, "tidemark.exe");
-  if (GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES) {
-    return ERROR_SUCCESS;  // nothing installed yet, so nothing of ours runs from there
-  }
-  // The installed program is started only when there is one to end: a version that does not
-  // know "/exit" would otherwise start for real.
-  UniqueHandle running(OpenMutexA(SYNCHRONIZE, FALSE, kSingleInstanceMutex));
-  if (!running && GetLastError() != ERROR_ACCESS_DENIED) {
-    return ERROR_SUCCESS;  // none running (a mutex we may not open is another's: ask)
-  }
-  running.reset();  // the program's own /exit must not find the name kept alive by us
-  if (HWND older = OlderMainWindow()) {
-    if (PressExit(install, older)) {
-      MsiSetPropertyA(install, kWasRunningProperty, "1");
-      Log(install, "the running older program has ended:", program);
+extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE install)
+{
+    char program[MAX_PATH];
+    DWORD size = MAX_PATH - sizeof "tidemark.exe";
+    if (MsiGetPropertyA(install, "INSTALLDIR", program, &size) != ERROR_SUCCESS) {
+        return ERROR_SUCCESS;
+    }
+    lstrcatA(program, "tidemark.exe");
+    if (GetFileAttributesA(program) == INVALID_FILE_ATTRIBUTES) {
+        return ERROR_SUCCESS;  // nothing installed yet, so nothing of ours runs from there
+    }
+    // The installed program is started only when there is one to end: a version that does not
+    // know "/exit" would otherwise start for real.
+    UniqueHandle running(OpenMutexA(SYNCHRONIZE, FALSE, kSingleInstanceMutex));
+    if (!running && GetLastError() != ERROR_ACCESS_DENIED) {
+        return ERROR_SUCCESS;  // none running (a mutex we may not open is another's: ask)
+    }
+    running.reset();  // the program's own /exit must not find the name kept alive by us
+    if (HWND older = OlderMainWindow()) {
+        if (PressExit(install, older)) {
+            MsiSetPropertyA(install, kWasRunningProperty, "1");
+            Log(install, "the running older program has ended:", program);
+        }
+        return ERROR_SUCCESS;
+    }
+    DWORD exitCode = 1;
+    if (RunExit(install, program, &exitCode) && exitCode == 0) {
+        MsiSetPropertyA(install, kWasRunningProperty, "1");
+        Log(install, "the running program has ended:", program);
     }
     return ERROR_SUCCESS;
-  }
-  DWORD exit_code = 1;
-  if (RunExit(install, program, &exit_code) && exit_code == 0) {
-    MsiSetPropertyA(install, kWasRunningProperty, "1");
-    Log(install, "the running program has ended:", program);
-  }
-  return ERROR_SUCCESS;
 }
 
 // Immediate, at the end of every installation and removal: takes empty entries out of the
 // user's PATH. Taking the programs' folder out of it (at removal, and in an upgrade before
 // the new version adds it again) leaves its separator behind, and Wine's console, given a
 // PATH with an empty entry, runs nothing at all by name.
-extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                    &opened) != ERROR_SUCCESS) {
+extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE)
+{
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      &opened) != ERROR_SUCCESS) {
+        return ERROR_SUCCESS;
+    }
+    UniqueKey key(opened);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), L"Path", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD length = size / sizeof(wchar_t);
+    std::unique_ptr<wchar_t, HeapFreer> path(static_cast<wchar_t*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (length + 1) * sizeof(wchar_t))));
+    if (!path || RegQueryValueExW(key.get(), L"Path", nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(path.get()), &size) != ERROR_SUCCESS) {
+        return ERROR_SUCCESS;
+    }
+    // In place: every separator that follows the start or another separator goes, and a
+    // separator at the end.
+    wchar_t* const text = path.get();
+    DWORD kept = 0;
+    for (DWORD read = 0; read < length && text[read] != L'\0'; ++read) {
+        if (text[read] != L';' || (kept > 0 && text[kept - 1] != L';'))
+            text[kept++] = text[read];
+    }
+    if (kept > 0 && text[kept - 1] == L';')
+        --kept;
+    const bool changed = text[kept] != L'\0';
+    text[kept] = L'\0';
+    if (kept == 0) {
+        RegDeleteValueW(key.get(), L"Path");
+    } else if (changed) {
+        RegSetValueExW(key.get(), L"Path", 0, type, reinterpret_cast<const BYTE*>(text),
+                       (kept + 1) * sizeof(wchar_t));
+    }
     return ERROR_SUCCESS;
-  }
-  UniqueKey key(opened);
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExW(key.get(), L"Path", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return ERROR_SUCCESS;
-  }
-  const DWORD length = size / sizeof(wchar_t);
-  std::unique_ptr<wchar_t, HeapFreer> path(static_cast<wchar_t*>(
-      HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (length + 1) * sizeof(wchar_t))));
-  if (!path || RegQueryValueExW(key.get(), L"Path", nullptr, nullptr,
-                                reinterpret_cast<BYTE*>(path.get()), &size) != ERROR_SUCCESS) {
-    return ERROR_SUCCESS;
-  }
-  // In place: every separator that follows the start or another separator goes, and a
-  // separator at the end.
-  wchar_t* const text = path.get();
-  DWORD kept = 0;
-  for (DWORD read = 0; read < length && text[read] != L'\0'; ++read) {
-    if (text[read] != L';' || (kept > 0 && text[kept - 1] != L';')) text[kept++] = text[read];
-  }
-  if (kept > 0 && text[kept - 1] == L';') --kept;
-  const bool changed = text[kept] != L'\0';
-  text[kept] = L'\0';
-  if (kept == 0) {
-    RegDeleteValueW(key.get(), L"Path");
-  } else if (changed) {
-    RegSetValueExW(key.get(), L"Path", 0, type, reinterpret_cast<const BYTE*>(text),
-                   (kept + 1) * sizeof(wchar_t));
-  }
-  return ERROR_SUCCESS;
 }

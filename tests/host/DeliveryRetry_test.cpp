@@ -14,8 +14,8 @@ Pauses PausesOf(const DeliveryResult& failure, long wait, long tryTime = 0)
     Pauses pauses;
     RetryDuration now{0};
     DeliverWithRetries(
-        RetryDuration(wait), [&] { return now += RetryDuration(tryTime), failure; },
-        [&] { return now; },
+        [&] { return now += RetryDuration(tryTime), failure; },
+        [&] { return RetryDuration(wait) - now; }, [&] { return now; },
         [&](RetryDuration pause) { pauses.push_back(pause.count()), now += pause; });
     return pauses;
 }
