@@ -7,6 +7,7 @@
 #include "net/ByteOrder.h"
 #include "net/LineReader.h"
 #include "net/SocketErrorTexts.h"
+#include "net/WinsockCodes.h"
 #include "text/HtmlEntities.h"
 
 namespace {
@@ -38,27 +39,128 @@ bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket)
     return true;
 }
 
+bool TakeAndResetConnection(SocketApi& sockets, std::atomic<SocketHandle>& connection)
+{
+    const SocketHandle taken = connection.exchange(0);
+    if (!IsOpen(taken)) {
+        return false;
+    }
+    ResetConnection(sockets, taken);
+    return true;
+}
+
+void ResetConnection(SocketApi& sockets, SocketHandle connection)
+{
+    const SocketLinger abortive{1, 0};
+    sockets.setsockopt(connection, kSolSocket, kSoLinger, &abortive, sizeof abortive);
+    sockets.closesocket(connection);
+}
+
 namespace {
 
 const std::string kSocketOk = ", socket ok";
 const std::string kBinding = " , binding socket on port ";
 const std::string kListening = ", Listening on port ok, wait for contact ....";
 
-// Accept failures that say the listening socket itself is broken, rather than one
-// connection (a sender that reset its connection before it was taken, for instance).
-bool ListenSocketFailed(int acceptError)
+// What a failed accept says, and so what comes next.
+enum class AcceptFailure {
+    OneConnection,    // a sender gave up its connection before it was taken: the next may come
+    Repeats,          // it would fail again at once (no buffers, no descriptors): wait a while
+    ListenSocketBroken,  // the listening socket itself is gone: open it again after a while
+};
+
+AcceptFailure ClassifyAcceptFailure(int acceptError)
 {
     switch (acceptError) {
-    case 10022:  // WSAEINVAL: not listening
-    case 10035:  // WSAEWOULDBLOCK: no longer blocking
-    case 10038:  // WSAENOTSOCK
-    case 10045:  // WSAEOPNOTSUPP
-    case 10050:  // WSAENETDOWN
-        return true;
+    case kWsaeConnReset:
+    case kWsaeConnAborted:
+    case kWsaeNotConn:
+        return AcceptFailure::OneConnection;
+    case kWsaeInval:
+    case kWsaeWouldBlock:
+    case kWsaeNotSock:
+    case kWsaeOpNotSupp:
+    case kWsaeNetDown:
+        return AcceptFailure::ListenSocketBroken;
     default:
-        return false;
+        // Including a code nobody has seen here: a pause costs little, a loop would not.
+        return AcceptFailure::Repeats;
     }
 }
+
+// The sockets library as the listener thread started it. It is released once: by the run
+// at its end, or by the stop, which takes that duty when it takes the listening socket
+// (then the library stays until the thread has ended, never released under a call).
+class SocketsLibrary {
+public:
+    explicit SocketsLibrary(SocketApi& sockets) : m_sockets(sockets) {}
+    ~SocketsLibrary() { Release(); }
+    SocketsLibrary(const SocketsLibrary&) = delete;
+    SocketsLibrary& operator=(const SocketsLibrary&) = delete;
+
+    bool Start() { return m_held = m_sockets.WSAStartup(kWinsockVersion) == 0; }
+    void PassToStop() { m_held = false; }
+    void Release()
+    {
+        if (m_held) {
+            m_held = false;
+            m_sockets.WSACleanup();
+        }
+    }
+
+private:
+    SocketApi& m_sockets;
+    bool m_held = false;
+};
+
+// The listening socket that the listener thread opened. It lives in the shared field, from
+// which the stop may take it at any moment: whichever takes it closes it.
+class ListenSocket {
+public:
+    ListenSocket(SocketApi& sockets, std::atomic<SocketHandle>& field, SocketsLibrary& library)
+        : m_sockets(sockets), m_field(field), m_library(library)
+    {
+    }
+    ~ListenSocket() { Close(); }
+    ListenSocket(const ListenSocket&) = delete;
+    ListenSocket& operator=(const ListenSocket&) = delete;
+
+    // Shared before the run flag is next looked at: either the stop finds it and closes
+    // it, or the listener finds the flag cleared.
+    void Share(SocketHandle s)
+    {
+        m_field = s;
+        m_held = true;
+        m_listening = false;
+    }
+    void Listening() { m_listening = true; }
+
+    // False when the stop had taken it: the stop then releases the sockets library too.
+    bool Close()
+    {
+        if (!m_held) {
+            return true;
+        }
+        m_held = false;
+        const SocketHandle taken = m_field.exchange(0);
+        if (!IsOpen(taken)) {
+            m_library.PassToStop();
+            return false;
+        }
+        if (m_listening) {
+            m_sockets.shutdown(taken, kSdSend);
+        }
+        m_sockets.closesocket(taken);
+        return true;
+    }
+
+private:
+    SocketApi& m_sockets;
+    std::atomic<SocketHandle>& m_field;
+    SocketsLibrary& m_library;
+    bool m_held = false;
+    bool m_listening = false;
+};
 
 // How an attempt to open the listening socket reports itself: step by step on the status
 // line (the first attempt at start), by its failure's line, or not at all.
@@ -71,7 +173,8 @@ enum class Opening { Listening, Failed, Stopped };
 class ListenerRun {
 public:
     ListenerRun(SocketApi& sockets, MessageListOutput& output, ListenerFields& fields)
-        : m_sockets(sockets), m_output(output), m_fields(fields)
+        : m_sockets(sockets), m_output(output), m_fields(fields), m_library(sockets),
+          m_listenSocket(sockets, fields.m_listenSocket, m_library)
     {
     }
 
@@ -82,22 +185,21 @@ private:
     bool Listen(Report report);
     Opening OpenListenSocket(Report report);
     void ShowFailure(void (*describe)(SocketApi&, int&, std::string&), const char* prefix);
-    bool CloseOwnListenSocket(bool wasListening);
     void ServeConnections();
     bool GoOnAfterFailedAccept();
     void ServeLine(SocketHandle connection, const std::string& peerText);
+    // Where a received line goes: a new top line, or before its address on the top line.
+    enum class Showing { NewLine, BeforeAddress };
+    void ShowAndClose(std::string line, const std::string& tail, Showing showing);
     void MarkEnded();
 
     SocketApi& m_sockets;
     MessageListOutput& m_output;
     ListenerFields& m_fields;
+    SocketsLibrary m_library;
+    ListenSocket m_listenSocket;
     // The status line's first part: the host and its addresses.
     std::string m_hostStatus;
-    // Whether this thread still has to release the sockets library it started: the duty
-    // passes to the stop when the stop takes the listening socket.
-    bool m_libraryHeld = false;
-    // Whether the listening socket in the shared field is this thread's to close.
-    bool m_listenSocketHeld = false;
     // The code of the last accept, when it failed: the same failure again, with nothing
     // accepted in between, adds no line.
     int m_lastAcceptError = 0;
@@ -107,19 +209,16 @@ void ListenerRun::Run()
 {
     m_fields.m_bListenerEnded = false;
 
-    if (m_sockets.WSAStartup(kWinsockVersion) != 0) {
+    if (!m_library.Start()) {
         m_output.AddLine("Error: calling WSAStartup()");
         MarkEnded();
         return;
     }
-    m_libraryHeld = true;
     if (ReportHost() && Listen(Report::Steps)) {
         ServeConnections();
     }
-    CloseOwnListenSocket(true);
-    if (m_libraryHeld) {
-        m_sockets.WSACleanup();
-    }
+    m_listenSocket.Close();
+    m_library.Release();
     MarkEnded();
 }
 
@@ -187,10 +286,7 @@ Opening ListenerRun::OpenListenSocket(Report report)
         }
         return Opening::Failed;
     }
-    // Shared before the run flag is next looked at: either the stop finds it and closes
-    // it, or this thread finds the flag cleared.
-    m_fields.m_listenSocket = listenSocket;
-    m_listenSocketHeld = true;
+    m_listenSocket.Share(listenSocket);
     if (steps) {
         m_output.AppendToTopLine(kSocketOk);
     }
@@ -203,7 +299,7 @@ Opening ListenerRun::OpenListenSocket(Report report)
         if (failures) {
             ShowFailure(DescribeBindError, "error calling bind(): \n");
         }
-        return CloseOwnListenSocket(false) ? Opening::Failed : Opening::Stopped;
+        return m_listenSocket.Close() ? Opening::Failed : Opening::Stopped;
     }
     if (steps) {
         m_output.AppendToTopLine(kBinding);
@@ -213,8 +309,9 @@ Opening ListenerRun::OpenListenSocket(Report report)
         if (failures) {
             ShowFailure(DescribeListenError, "error calling listen():\n");
         }
-        return CloseOwnListenSocket(false) ? Opening::Failed : Opening::Stopped;
+        return m_listenSocket.Close() ? Opening::Failed : Opening::Stopped;
     }
+    m_listenSocket.Listening();
     if (steps) {
         m_output.AppendToTopLine(kListening);
     }
@@ -230,29 +327,11 @@ void ListenerRun::ShowFailure(void (*describe)(SocketApi&, int&, std::string&), 
     m_output.AddSocketErrorLine(code, errorText);
 }
 
-// Closes the listening socket this thread opened, unless the stop has taken it: then the
-// stop has taken the duty to release the sockets library too, once this thread has ended,
-// and this returns false.
-bool ListenerRun::CloseOwnListenSocket(bool wasListening)
-{
-    if (!m_listenSocketHeld) {
-        return true;
-    }
-    m_listenSocketHeld = false;
-    const SocketHandle taken = m_fields.m_listenSocket.exchange(0);
-    if (!IsOpen(taken)) {
-        m_libraryHeld = false;
-        return false;
-    }
-    if (wasListening) {
-        m_sockets.shutdown(taken, kSdSend);
-    }
-    m_sockets.closesocket(taken);
-    return true;
-}
-
 // Serves one sender at a time until the run flag is cleared. Once the run flag is found
-// cleared, nothing more is shown: the window is on its way out.
+// cleared, nothing more is shown: the window is on its way out. How a connection ends tells
+// its sender what became of its line: an orderly close that it was shown, a reset that it
+// was not (the sender may then try again). The connection stays in the shared field, where
+// the stop takes it and resets it, until its line is about to be shown.
 void ListenerRun::ServeConnections()
 {
     while (m_fields.m_bRun) {
@@ -261,7 +340,7 @@ void ListenerRun::ServeConnections()
         const SocketHandle connection =
             m_sockets.accept(m_fields.m_listenSocket, &peer, &peerLength);
         // Known to the stop before the run flag is looked at: either the stop finds the
-        // connection and closes it, or this thread finds the flag cleared.
+        // connection and resets it, or this thread finds the flag cleared.
         if (IsOpen(connection)) {
             m_fields.m_connectionSocket = connection;
         }
@@ -285,13 +364,15 @@ void ListenerRun::ServeConnections()
         } else {
             ServeLine(connection, peerText);
         }
-        TakeAndCloseSocket(m_sockets, m_fields.m_connectionSocket);
+        // Still shared: its line was not shown.
+        TakeAndResetConnection(m_sockets, m_fields.m_connectionSocket);
     }
-    TakeAndCloseSocket(m_sockets, m_fields.m_connectionSocket);
+    TakeAndResetConnection(m_sockets, m_fields.m_connectionSocket);
 }
 
-// Shows the failure, unless it is the last one again, and pauses; a broken listening
-// socket is replaced. False once the stop has come.
+// Shows the failure, unless it is the last one again. A failure of one sender's connection
+// costs the next sender nothing; one that would come again at once is waited out a while,
+// and a broken listening socket is replaced. False once the stop has come.
 bool ListenerRun::GoOnAfterFailedAccept()
 {
     int code = 0;
@@ -302,13 +383,17 @@ bool ListenerRun::GoOnAfterFailedAccept()
         m_output.AddSocketErrorLine(code, errorText);
     }
     m_lastAcceptError = code;
+    const AcceptFailure failure = ClassifyAcceptFailure(code);
+    if (failure == AcceptFailure::OneConnection) {
+        return m_fields.m_bRun;
+    }
     if (!m_fields.m_pause.Pause(kAcceptRetryPause)) {
         return false;
     }
-    if (!ListenSocketFailed(code)) {
+    if (failure == AcceptFailure::Repeats) {
         return true;
     }
-    return CloseOwnListenSocket(true) && Listen(shown ? Report::Failure : Report::Nothing);
+    return m_listenSocket.Close() && Listen(shown ? Report::Failure : Report::Nothing);
 }
 
 // Reads the sender's one line and shows it with the sender's address, in one change when
@@ -336,26 +421,43 @@ void ListenerRun::ServeLine(SocketHandle connection, const std::string& peerText
                       accepted + std::chrono::milliseconds(kLineWithAddressWait)));
     if (end == LineReadEnd::LineEnd || end == LineReadEnd::Full ||
         end == LineReadEnd::SenderClosed) {
-        if (!m_fields.m_bRun) {
-            return;
-        }
-        DecodeHtmlEntities(line);
-        m_output.AddLine(line + " <- " + peerText);
+        ShowAndClose(line, " <- " + peerText, Showing::NewLine);
         return;
     }
-    m_output.AddLine(peerText);
+    if (!m_output.AddLine(peerText)) {
+        return;
+    }
     if (end == LineReadEnd::Waiting) {
         end = describingError(ReadLineUntil(m_sockets, connection, m_fields.m_bRun, line,
                                             accepted + std::chrono::milliseconds(kReadDeadline)));
     }
+    if (end == LineReadEnd::ReceiveError && m_fields.m_bRun) {
+        m_output.AddSocketErrorLine(code, errorText);
+    }
+    ShowAndClose(line, " <-", Showing::BeforeAddress);
+}
+
+// The line's last change, and the connection's end that tells the sender whether it was
+// carried out. The connection leaves the shared field first: from here on no recv waits
+// on it, and only this thread may close it, as the change turns out.
+void ListenerRun::ShowAndClose(std::string line, const std::string& tail, Showing showing)
+{
     if (!m_fields.m_bRun) {
         return;
     }
-    if (end == LineReadEnd::ReceiveError) {
-        m_output.AddSocketErrorLine(code, errorText);
+    const SocketHandle connection = m_fields.m_connectionSocket.exchange(0);
+    if (!IsOpen(connection)) {
+        return;  // the stop has reset it
     }
     DecodeHtmlEntities(line);
-    m_output.PrependToTopLine(line + " <-");
+    const bool shown = showing == Showing::NewLine ? m_output.AddLine(line + tail)
+                                                   : m_output.PrependToTopLine(line + tail);
+    if (shown) {
+        m_sockets.shutdown(connection, kSdSend);
+        m_sockets.closesocket(connection);
+    } else {
+        ResetConnection(m_sockets, connection);
+    }
 }
 
 // The ended flag goes last: the exit sequence stops waiting as soon as it sees it, and

@@ -34,8 +34,8 @@ constexpr int kLineWithAddressWait = 50;
 // that no silent or stuck sender holds every later one.
 constexpr int kReadDeadline = 30000;
 
-// The pause after a failed accept, before the next: a failure that repeats costs little
-// and adds its line once.
+// The pause after a failed accept that would fail again at once, before the next: a
+// failure that repeats costs little and adds its line once.
 constexpr int kAcceptRetryPause = 1000;
 
 // How often a listener that could not open its port (another program holds it) tries again.
@@ -58,3 +58,8 @@ private:
 // Shuts down and closes the socket held in `socket`, once: only the thread that takes the
 // handle (an atomic exchange with 0) does the work. True when this call took it.
 bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket);
+
+// Closes a sender's connection with a reset, which tells the sender that its line was not
+// shown (an orderly close says it was). The taking one of the fields, as above.
+bool TakeAndResetConnection(SocketApi& sockets, std::atomic<SocketHandle>& connection);
+void ResetConnection(SocketApi& sockets, SocketHandle connection);

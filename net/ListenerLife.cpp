@@ -22,7 +22,8 @@ void ListenerLife::CloseSockets(SocketApi& sockets)
     if (TakeAndCloseSocket(sockets, m_listenSocket)) {
         m_libraryToRelease = true;
     }
-    TakeAndCloseSocket(sockets, m_connectionSocket);
+    // A line being read when the stop came is not shown: its sender learns so.
+    TakeAndResetConnection(sockets, m_connectionSocket);
 }
 
 void ListenerLife::ReleaseSocketsLibrary(SocketApi& sockets)

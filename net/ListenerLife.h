@@ -11,7 +11,8 @@
 // The listener thread's life as its owner sees it: the fields both threads share, and the
 // stop. Stopping never depends on a sender nor on who else holds the sockets library: the
 // run flag goes down first, so that the woken listener ends without a word; then both of
-// its sockets are taken from it and closed, which wakes a waiting accept or recv; and only
+// its sockets are taken from it and closed, which wakes a waiting accept or recv (the
+// connection with a reset: its line is not shown, and its sender learns so); and only
 // once the listener has ended is the sockets library released, never under a call. The
 // run flag going down also ends the listener's pause at once.
 class ListenerLife : public ListenerPause {

@@ -19,6 +19,8 @@ constexpr int kAfInet = 2;
 constexpr int kSockStream = 1;
 constexpr int kIpprotoTcp = 6;
 constexpr int kSdSend = 1;
+constexpr int kSolSocket = 0xFFFF;
+constexpr int kSoLinger = 0x0080;
 // recv flag: hand over the waiting bytes but leave them in the connection.
 constexpr int kMsgPeek = 2;
 
@@ -30,6 +32,12 @@ struct SocketAddressIn {
     unsigned char zero[8] = {};
 };
 static_assert(sizeof(SocketAddressIn) == 16, "an IPv4 socket address is 16 bytes");
+
+// Winsock's linger option: on with 0 seconds makes closesocket reset the connection.
+struct SocketLinger {
+    std::uint16_t onoff = 0;
+    std::uint16_t seconds = 0;
+};
 
 // What gethostbyname hands back: the official name and the IPv4 addresses (network
 // byte order), owned by the implementation until its next gethostbyname.
@@ -70,6 +78,7 @@ public:
         }
         return ready < 0 ? kSocketError : recv(s, buffer, length, flags);
     }
+    virtual int setsockopt(SocketHandle s, int level, int name, const void* value, int length) = 0;
     virtual int shutdown(SocketHandle s, int how) = 0;
     virtual int closesocket(SocketHandle s) = 0;
 };

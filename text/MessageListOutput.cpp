@@ -20,25 +20,25 @@ std::string FormatErrorCode(const char* format, int code)
 
 }  // namespace
 
-void MessageListOutput::AddLine(std::string text)
+bool MessageListOutput::AddLine(std::string text)
 {
-    Change(ListChange::Kind::AddLine, std::move(text));
+    return Change(ListChange::Kind::AddLine, std::move(text));
 }
 
-void MessageListOutput::AppendToTopLine(std::string text)
+bool MessageListOutput::AppendToTopLine(std::string text)
 {
-    Change(ListChange::Kind::AppendToTopLine, std::move(text));
+    return Change(ListChange::Kind::AppendToTopLine, std::move(text));
 }
 
-void MessageListOutput::PrependToTopLine(std::string text)
+bool MessageListOutput::PrependToTopLine(std::string text)
 {
-    Change(ListChange::Kind::PrependToTopLine, std::move(text));
+    return Change(ListChange::Kind::PrependToTopLine, std::move(text));
 }
 
-void MessageListOutput::Change(ListChange::Kind kind, std::string text)
+bool MessageListOutput::Change(ListChange::Kind kind, std::string text)
 {
     TabsToBlanks(text);
-    CarryOut(ListChange{kind, std::move(text)});
+    return CarryOut(ListChange{kind, std::move(text)});
 }
 
 void MessageListOutput::AddSocketErrorLine(int code, std::string text)

@@ -21,17 +21,17 @@ CMessageListBox::CMessageListBox(CWnd& window, CListBox& list, std::function<voi
 
 // The whole change, pop-up included, in one step on the window's thread: nothing can fall
 // between the read, delete and insert of a join.
-void CMessageListBox::CarryOut(const ListChange& change)
+bool CMessageListBox::CarryOut(const ListChange& change)
 {
     const auto work = [this, &change] {
         PaceListRepaint();
         ApplyListChange(m_topLines, change);
     };
     // The window's own lines need no hand-over: they show even where it could not open.
-    if (::GetCurrentThreadId() == m_windowThreadId)
-        work();
-    else
-        m_handOver.Run(work);
+    if (::GetCurrentThreadId() != m_windowThreadId)
+        return m_handOver.Run(work);
+    work();
+    return true;
 }
 
 // A change after a pause is painted at once; one that follows the last within the

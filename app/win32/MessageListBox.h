@@ -28,7 +28,7 @@ public:
     void RepaintHeldList();
 
 protected:
-    void CarryOut(const ListChange& change) override;
+    bool CarryOut(const ListChange& change) override;
 
 private:
     void PaceListRepaint();

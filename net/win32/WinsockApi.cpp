@@ -8,6 +8,8 @@ static_assert(sizeof(SOCKET) == sizeof(SocketHandle), "a socket handle fits the 
 static_assert(sizeof(sockaddr_in) == sizeof(SocketAddressIn), "both IPv4 addresses are 16 bytes");
 static_assert(INVALID_SOCKET == kInvalidSocket, "the same invalid handle on both sides");
 static_assert(MSG_PEEK == kMsgPeek, "recv flags pass through unchanged");
+static_assert(SOL_SOCKET == kSolSocket && SO_LINGER == kSoLinger, "options pass through unchanged");
+static_assert(sizeof(linger) == sizeof(SocketLinger), "the linger option has Winsock's layout");
 
 namespace {
 
@@ -163,6 +165,11 @@ int WinsockApi::recvWithin(SocketHandle s, char* buffer, int length, int flags, 
     if (late && ::WSAGetLastError() == WSA_OPERATION_ABORTED)
         return kNothingInTime;
     return SOCKET_ERROR;
+}
+
+int WinsockApi::setsockopt(SocketHandle s, int level, int name, const void* value, int length)
+{
+    return ::setsockopt(s, level, name, static_cast<const char*>(value), length);
 }
 
 int WinsockApi::shutdown(SocketHandle s, int how)

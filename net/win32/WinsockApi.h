@@ -26,6 +26,7 @@ public:
     int recv(SocketHandle s, char* buffer, int length, int flags) override;
     int select(SocketHandle s, int milliseconds) override;
     int recvWithin(SocketHandle s, char* buffer, int length, int flags, int milliseconds) override;
+    int setsockopt(SocketHandle s, int level, int name, const void* value, int length) override;
     int shutdown(SocketHandle s, int how) override;
     int closesocket(SocketHandle s) override;
 

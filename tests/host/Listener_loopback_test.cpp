@@ -78,6 +78,14 @@ public:
         }
     }
 
+    // How the receiver ended the connection: an orderly close tells that the line was shown.
+    std::string Ending()
+    {
+        char byte = 0;
+        const ssize_t n = ::recv(m_fd, &byte, 1, 0);
+        return n == 0 ? "closed" : n < 0 && errno == ECONNRESET ? "reset" : "recv " + std::to_string(n);
+    }
+
     void Close()
     {
         if (m_fd >= 0) {
@@ -165,6 +173,9 @@ TEST_F(LoopbackListener, ShowsEachSendersLineWithItsAddress)
             sender.Close();
         }
         EXPECT_EQ(listener.WaitForServedLine(before), c.shown + kFromLoopback) << "sent: " << c.sent;
+        if (!c.closeAfter) {
+            EXPECT_EQ(sender.Ending(), "closed");
+        }
     }
 }
 
@@ -240,16 +251,20 @@ TEST_F(LoopbackListener, StopWhileWaitingForASenderEndsTheThreadSilently)
     ExpectStoppedAndReleasedOnce();
 }
 
+// Neither the line being read nor one waiting in the listen queue was shown: both senders
+// get a reset, which tells them so.
 TEST_F(LoopbackListener, StopWhileASenderIsConnectedAndSilentEndsTheThreadSilently)
 {
     Sender silent(listener.port);
     silent.Send("par");
     ASSERT_TRUE(WaitForAddressLineOnTop());
+    Sender queued(listener.port);
+    queued.Send("queued\n");
     const Lines before = list.Lines();
 
     listener.Stop();
-    silent.Send("tial\n");
-    silent.Close();
+    EXPECT_EQ(silent.Ending(), "reset");
+    EXPECT_EQ(queued.Ending(), "reset");
 
     EXPECT_EQ(list.Lines(), before);
     ExpectStoppedAndReleasedOnce();

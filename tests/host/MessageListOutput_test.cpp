@@ -11,7 +11,7 @@ namespace {
 // The message list as a plain container; index 0 is the top line.
 class InMemoryMessageList : public MessageListOutput, public TopLineList {
 public:
-    void CarryOut(const ListChange& change) override { ApplyListChange(*this, change); }
+    bool CarryOut(const ListChange& change) override { ApplyListChange(*this, change); return true; }
     std::deque<std::string> lines;
     int popUps = 0;
 

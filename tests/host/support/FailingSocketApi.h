@@ -18,6 +18,7 @@ public:
     SocketHandle accept(SocketHandle, SocketAddressIn*, int*) override { return kInvalidSocket; }
     int recv(SocketHandle, char*, int, int) override { return kSocketError; }
     int select(SocketHandle, int) override { return kSocketError; }
+    int setsockopt(SocketHandle, int, int, const void*, int) override { return kSocketError; }
     int shutdown(SocketHandle, int) override { return kSocketError; }
     int closesocket(SocketHandle) override { return kSocketError; }
 };

@@ -270,6 +270,26 @@ int PosixSocketApi::select(SocketHandle s, int milliseconds)
     return ready < 0 ? FailFromErrno() : ready;
 }
 
+int PosixSocketApi::setsockopt(SocketHandle s, int level, int name, const void* value, int length)
+{
+    if (level != kSolSocket || name != kSoLinger || length != static_cast<int>(sizeof(SocketLinger))) {
+        return FailWith(10042);  // WSAENOPROTOOPT: the listener sets no other option
+    }
+    SocketLinger option;
+    std::memcpy(&option, value, sizeof option);
+    const linger native{option.onoff, option.seconds};
+    if (::setsockopt(ToFd(s), SOL_SOCKET, SO_LINGER, &native, sizeof native) != 0) {
+        return FailFromErrno();
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (option.onoff != 0 && option.seconds == 0) {
+        m_resetOnClose.insert(ToFd(s));
+    } else {
+        m_resetOnClose.erase(ToFd(s));
+    }
+    return 0;
+}
+
 int PosixSocketApi::shutdown(SocketHandle s, int how)
 {
     // SD_RECEIVE, SD_SEND and SD_BOTH have the values of SHUT_RD, SHUT_WR and SHUT_RDWR.
@@ -277,16 +297,19 @@ int PosixSocketApi::shutdown(SocketHandle s, int how)
 }
 
 // On Linux a plain close does not wake a thread blocked in accept or recv on the same
-// socket, as Winsock's closesocket does; shutting it down first does.
+// socket, as Winsock's closesocket does; shutting it down first does. A connection that is
+// to be reset is only shut down for receiving, which sends nothing: its close resets it.
 int PosixSocketApi::closesocket(SocketHandle s)
 {
     const int fd = ToFd(s);
+    bool reset = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_openSockets.erase(fd) == 0) {
             return FailWith(10038);  // WSAENOTSOCK
         }
+        reset = m_resetOnClose.erase(fd) > 0;
     }
-    ::shutdown(fd, SHUT_RDWR);
+    ::shutdown(fd, reset ? SHUT_RD : SHUT_RDWR);
     return ::close(fd) == 0 ? 0 : FailFromErrno();
 }

@@ -33,6 +33,7 @@ public:
     SocketHandle accept(SocketHandle s, SocketAddressIn* peer, int* length) override;
     int recv(SocketHandle s, char* buffer, int length, int flags) override;
     int select(SocketHandle s, int milliseconds) override;
+    int setsockopt(SocketHandle s, int level, int name, const void* value, int length) override;
     int shutdown(SocketHandle s, int how) override;
     int closesocket(SocketHandle s) override;
 
@@ -47,6 +48,7 @@ private:
 
     std::mutex m_mutex;
     std::set<int> m_openSockets;  // guarded by m_mutex
+    std::set<int> m_resetOnClose;  // guarded by m_mutex: linger on, 0 seconds
     int m_references = 0;         // guarded by m_mutex
     std::atomic<int> m_startups{0};
     std::atomic<int> m_cleanups{0};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -14,7 +15,13 @@
 // test thread watches it. Index 0 of Lines() is the top line.
 class RecordingMessageList : public MessageListOutput, public TopLineList {
 public:
-    void CarryOut(const ListChange& change) override { ApplyListChange(*this, change); }
+    bool CarryOut(const ListChange& change) override
+    {
+        if (!refusing) ApplyListChange(*this, change);
+        return !refusing;
+    }
+    // Set: every change is let go undone, as by a window that has begun to end.
+    std::atomic<bool> refusing{false};
     bool ReadTopLine(std::string& line) override;
     void DeleteTopLine() override;
     void InsertTopLine(const std::string& line) override;

@@ -286,6 +286,19 @@ int ScriptedSocketApi::select(SocketHandle s, int)
     return Next("select", Handle(s), outcome) ? static_cast<int>(outcome.result) : 1;
 }
 
+// Recorded as "linger(200,1,0)": the listener sets no other option.
+int ScriptedSocketApi::setsockopt(SocketHandle s, int level, int name, const void* value, int length)
+{
+    SocketLinger option;
+    if (level == kSolSocket && name == kSoLinger && length == static_cast<int>(sizeof option)) {
+        std::memcpy(&option, value, sizeof option);
+    }
+    Outcome outcome;
+    return Next("linger", Join({Handle(s), std::to_string(option.onoff), std::to_string(option.seconds)}), outcome)
+               ? static_cast<int>(outcome.result)
+               : 0;
+}
+
 int ScriptedSocketApi::shutdown(SocketHandle s, int how)
 {
     Outcome outcome;
