@@ -3,12 +3,13 @@
 #include <cstdio>
 
 #include "send/Console.h"
-#include "send/Desk.h"
+#include "send/FanOut.h"
+#include "send/HostLookup.h"
 #include "send/MessageLines.h"
 #include "send/MessageSender.h"
 #include "send/Reporter.h"
 #include "send/SendOptions.h"
-#include "send/TcpDelivery.h"
+#include "send/SocketCalls.h"
 #include "TidemarkVersion.h"
 
 int main(int argc, char** argv)
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<Desk>> desks = OpenDesks(options, reporter);
     if (desks.empty()) return static_cast<int>(reporter.Status());
 
-    MessageSender sender(options, reporter, desks);
+    FanOut fanOut(std::move(desks), options.parallel);
+    MessageSender sender(options, reporter, fanOut);
     if (options.messageGiven) {
         for (const std::string& line : SplitIntoLines(options.message)) sender.Send(line);
     } else {
@@ -49,7 +51,6 @@ int main(int argc, char** argv)
         bool cut = false;
         while (input.Next(line, cut)) sender.Send(line, cut);
     }
-    for (const std::unique_ptr<Desk>& desk : desks) desk->EndInput();
-    for (const std::unique_ptr<Desk>& desk : desks) desk->Finish();
+    fanOut.Finish();
     return static_cast<int>(reporter.Status());
 }

@@ -10,6 +10,7 @@ namespace {
 
 constexpr long kMaxTimeoutSeconds = 86400;
 constexpr long kMaxSpoolLines = 1000000;
+constexpr long kMaxParallel = 100000;
 
 // A decimal number within [low, high]; no sign, no blanks, no other characters.
 bool ParseNumber(const std::string& text, long low, long high, long& value)
@@ -62,6 +63,7 @@ constexpr OptionName kOptions[] = {
     {'p', true, "port", Value::Required},    {'t', true, "timeout", Value::Required},
     {'w', true, "wait", Value::Required},    {'T', false, "truncate", Value::None},
     {'S', false, "spool", Value::Optional},  {'h', true, "help", Value::None},
+    {'P', false, "parallel", Value::Required},
     {'V', true, "version", Value::None},
 };
 
@@ -170,6 +172,13 @@ std::string Apply(const OptionUse& use, Gathered& gathered, SendOptions& options
                    "to 1000000";
         }
         options.spoolLines = static_cast<std::size_t>(number);
+        break;
+    case 'P':
+        if (!ParseNumber(use.value, 1, kMaxParallel, number)) {
+            return "bad parallel count " + Quoted(use.value) + ": give a number of "
+                   "connections from 1 to 100000";
+        }
+        options.parallel = static_cast<std::size_t>(number);
         break;
     case 'h':
         options.help = true;

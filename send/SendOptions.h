@@ -12,6 +12,8 @@ constexpr std::uint16_t kDefaultPort = kTidemarkPort;
 constexpr int kDefaultTimeoutSeconds = 10;
 constexpr int kDefaultWaitSeconds = 30;
 constexpr std::size_t kDefaultSpoolLines = 10000;
+// Connections open at a time: plenty for a local network, far below the system's limits.
+constexpr std::size_t kDefaultParallel = 256;
 
 struct SendOptions {
     std::vector<std::string> hosts;  // each receiver once, in the order given
@@ -23,6 +25,7 @@ struct SendOptions {
     // With a spool, messages that cannot be delivered wait (at most this many per host)
     // instead of being given up; 0: no spool.
     std::size_t spoolLines = 0;
+    std::size_t parallel = kDefaultParallel;  // connections open at a time, to all hosts
     bool truncate = false;
     bool help = false;
     bool version = false;
