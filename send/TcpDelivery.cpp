@@ -91,13 +91,24 @@ void DeliveryTry::AwaitClose()
         const long count = ReceiveSome(m_socket, discarded, sizeof discarded);
         // The receiver never answers; whatever arrives is not part of the protocol.
         if (count > 0) continue;
-        if (count == 0) return Finish(DeliveryOutcome::Delivered, "");
+        if (count == 0) return EndAtClose();
         const int error = LastSocketError();
         if (Classify(error) != SocketError::WouldBlock) {
             FinishWithError(error, "waiting for the receiver: ");
         }
         return;
     }
+}
+
+void DeliveryTry::EndAtClose()
+{
+    // Wine's sockets report a reset connection as closed in order; a write tells the two
+    // apart, as it fails only on a reset one. An orderly closed receiver reads no more.
+    if (SendSome(m_socket, "\n", 1) < 0) {
+        const int error = LastSocketError();
+        if (Classify(error) == SocketError::Reset) return FinishWithError(error, "");
+    }
+    Finish(DeliveryOutcome::Delivered, "");
 }
 
 void DeliveryTry::FinishWithError(int error, const char* doing)

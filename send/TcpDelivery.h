@@ -51,6 +51,7 @@ private:
     void FinishWithError(int error, const char* doing);
     void Write();
     void AwaitClose();
+    void EndAtClose();
 
     std::shared_ptr<const std::string> m_line;
     Clock::time_point m_deadline;
