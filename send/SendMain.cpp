@@ -5,6 +5,7 @@
 #include "send/Console.h"
 #include "send/FanOut.h"
 #include "send/HostLookup.h"
+#include "send/HostsFile.h"
 #include "send/MessageLines.h"
 #include "send/MessageSender.h"
 #include "send/Reporter.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv)
                      parsed.errorText.c_str());
         return static_cast<int>(parsed.error);
     }
-    const SendOptions& options = parsed.options;
+    SendOptions options = parsed.options;
     if (options.help) {
         std::fputs(HelpText(), stdout);
         return 0;
@@ -29,6 +30,16 @@ int main(int argc, char** argv)
     if (options.version) {
         std::printf("tidemark-send %s\n", TIDEMARK_VERSION_TEXT);
         return 0;
+    }
+
+    if (!options.hostsFile.empty()) {
+        const std::string problem = ReadHostsFile(options.hostsFile, options.hosts);
+        if (!problem.empty() || options.hosts.empty()) {
+            std::fprintf(stderr, "tidemark-send: %s\n",
+                         problem.empty() ? "no host given: the hosts file names none"
+                                         : problem.c_str());
+            return static_cast<int>(ExitCode::Usage);
+        }
     }
 
     SocketLibrary sockets;

@@ -14,8 +14,8 @@ live, dead = desk_addresses(300, 1), desk_addresses(60, 2)
 desks = StandInDesks(live, 26112)
 hosts = live[:150] + dead + live[150:]
 process = subprocess.run(
-    [SENDER, "--parallel", "20", "-w", "2", "-H", ",".join(hosts), "-m", "Grüße an alle"],
-    capture_output=True, text=True, timeout=60,
+    [SENDER, "--parallel", "20", "-w", "2", "--hosts-file", "-", "-m", "Grüße an alle"],
+    input="# the office\n" + "\n".join(hosts), capture_output=True, text=True, timeout=60,
     preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (64, 64)))
 desks.stop()
 
