@@ -13,12 +13,12 @@ def desk_addresses(count, network):
 def allow_open_files(count):
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
     if soft < count:
-        resource.setrlimit(resource.RLIMIT_NOFILE, (max(count, hard), max(count, hard)))
+        resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
 
 
 class StandInDesks:
     def __init__(self, addresses, port):
-        allow_open_files(len(addresses) * 2 + 4096)
+        allow_open_files(len(addresses) + 1024)
         self.lines = Counter()  # (address, line) -> how often shown
         self.selector = selectors.DefaultSelector()
         for address in addresses:
