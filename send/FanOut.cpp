@@ -8,6 +8,7 @@ namespace {
 constexpr std::size_t kReservedDescriptors = 16;
 // While connections are open, how often the loop looks for newly posted messages.
 constexpr auto kLookForPosts = std::chrono::milliseconds(50);
+constexpr auto kLongestIdleWait = std::chrono::minutes(1);
 
 // As many connections as asked for, when the process may hold that many sockets.
 std::size_t WindowFor(std::size_t parallel)
@@ -64,7 +65,9 @@ void FanOut::Run()
         if (Done()) return;
         const SendClock::time_point wake = NextWake(now);
         if (m_open.empty()) {
-            m_changed.wait_until(lock, wake, [this] { return m_posted; });
+            // Not "forever": some runtimes overflow converting the clock's last moment.
+            m_changed.wait_until(lock, std::min(wake, now + kLongestIdleWait),
+                                 [this] { return m_posted; });
             m_posted = false;
             continue;
         }
