@@ -41,6 +41,17 @@ if(TARGET host_tests)
   add_test(NAME host.sender_package
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_package_test.sh
             ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/sender-release)
+  # A reset means "not shown": tried again, reported, or for a cut long line delivered.
+  add_test(NAME host.sender_reset
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_reset_test.py
+            $<TARGET_FILE:tidemark-send>)
+  set_tests_properties(host.sender_reset PROPERTIES LABELS host TIMEOUT 60)
+  # Many desks on loopback addresses with port 26112, in a network namespace of its own.
+  add_test(NAME host.sender_fanout
+    COMMAND unshare -n ${Python3_EXECUTABLE}
+            ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_fanout_test.py
+            $<TARGET_FILE:tidemark-send> ${CMAKE_CURRENT_SOURCE_DIR}/tests/support)
+  set_tests_properties(host.sender_fanout PROPERTIES LABELS host TIMEOUT 120)
   # It compiles: alone, so that its load cannot upset the timing of the tests beside it.
   set_tests_properties(host.sender_package PROPERTIES LABELS host TIMEOUT 600 RUN_SERIAL TRUE)
 endif()

@@ -26,6 +26,15 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
     return arguments;
 }
 
+std::FILE* OpenForReading(const std::string& utf8Path)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, nullptr, 0);
+    if (size <= 0) return nullptr;
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, &wide[0], size);
+    return _wfopen(wide.c_str(), L"rb");
+}
+
 void ReadStandardInputAsBytes()
 {
     // A console keeps its own line editing and Ctrl+Z; only pipes and files become bytes.
@@ -38,6 +47,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
+
+std::FILE* OpenForReading(const std::string& utf8Path) { return std::fopen(utf8Path.c_str(), "rb"); }
 
 void ReadStandardInputAsBytes() {}
 

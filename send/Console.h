@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,3 +11,6 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // Piped or redirected standard input as plain bytes: line ends and end-of-file markers are
 // the sender's to interpret, not the C runtime's.
 void ReadStandardInputAsBytes();
+
+// Opens a file named in UTF-8 (as the arguments are) for reading bytes.
+std::FILE* OpenForReading(const std::string& utf8Path);

@@ -18,24 +18,16 @@ RetryDuration PauseAfter(int failedTries)
 
 bool WorthAnotherTry(const DeliveryResult& result)
 {
+    if (result.outcome == DeliveryOutcome::Reset) return true;
     return !result.connected && (result.outcome == DeliveryOutcome::Refused ||
                                  result.outcome == DeliveryOutcome::Unreachable ||
                                  result.outcome == DeliveryOutcome::TimedOut);
 }
 
-DeliveryAttempts DeliverWithRetries(const std::function<DeliveryResult()>& deliver,
-                                    const std::function<RetryDuration()>& timeLeft,
-                                    const std::function<RetryDuration()>& elapsed,
-                                    const std::function<void(RetryDuration)>& pause)
+bool NextTry(const DeliveryResult& result, int failedTries, RetryDuration timeLeft,
+             RetryDuration& pause)
 {
-    DeliveryAttempts attempts;
-    for (;;) {
-        attempts.result = deliver();
-        ++attempts.tries;
-        attempts.elapsed = elapsed();
-        const RetryDuration left = timeLeft();
-        if (!WorthAnotherTry(attempts.result) || left <= RetryDuration::zero()) break;
-        pause(std::min(PauseAfter(attempts.tries), left));
-    }
-    return attempts;
+    if (!WorthAnotherTry(result) || timeLeft <= RetryDuration::zero()) return false;
+    pause = std::min(PauseAfter(failedTries), timeLeft);
+    return true;
 }

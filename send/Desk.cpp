@@ -1,8 +1,5 @@
 #include "send/Desk.h"
 
-#include <algorithm>
-#include <future>
-
 #include "send/OutcomeText.h"
 
 namespace {
@@ -10,14 +7,9 @@ namespace {
 // Without a spool, how many messages may queue for one receiver before the input waits.
 constexpr std::size_t kQueuedWithoutSpool = 1000;
 
-RetryDuration Until(SendClock::time_point end)
+RetryDuration Between(SendClock::time_point start, SendClock::time_point end)
 {
-    return std::chrono::duration_cast<RetryDuration>(end - SendClock::now());
-}
-
-RetryDuration Since(SendClock::time_point start)
-{
-    return std::chrono::duration_cast<RetryDuration>(SendClock::now() - start);
+    return std::chrono::duration_cast<RetryDuration>(end - start);
 }
 
 std::string MessageName(int number) { return "message " + std::to_string(number); }
@@ -26,83 +18,81 @@ std::string MessageName(int number) { return "message " + std::to_string(number)
 
 Desk::Desk(std::string host, const Ipv4Endpoint& endpoint, const SendOptions& options,
            Reporter& reporter)
-    : m_host(std::move(host)), m_endpoint(endpoint), m_options(options), m_reporter(reporter),
-      m_thread([this] { Run(); })
+    : m_host(std::move(host)), m_endpoint(endpoint), m_options(options), m_reporter(reporter)
 {
 }
 
-Desk::~Desk() { Finish(); }
+bool Desk::Crowded() const
+{
+    return m_options.spoolLines == 0 && m_queued.size() >= kQueuedWithoutSpool;
+}
 
 void Desk::Post(OutgoingMessage message)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_options.spoolLines == 0) {
-        m_changed.wait(lock, [this] { return m_queued.size() < kQueuedWithoutSpool; });
-    } else if (m_queued.size() >= m_options.spoolLines) {
+    // The front message may be on its way; the oldest of those behind it goes.
+    const std::size_t onItsWay = m_trying || m_failedTries > 0 ? 1 : 0;
+    if (m_options.spoolLines > 0 && m_queued.size() - onItsWay >= m_options.spoolLines) {
+        const auto oldest = m_queued.begin() + static_cast<long>(onItsWay);
         m_reporter.Fail(m_away ? m_awayCode : ExitCode::Failed,
-                        MessageName(m_queued.front().number) + " for " + Where() +
+                        MessageName(oldest->number) + " for " + Where() +
                             " dropped: the spool is full (" +
                             std::to_string(m_options.spoolLines) + " messages wait)");
-        m_queued.pop_front();
+        m_queued.erase(oldest);
     }
     m_queued.push_back(std::move(message));
-    m_changed.notify_all();
 }
 
-void Desk::EndInput()
+void Desk::EndInput(SendClock::time_point now)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_inputEnded) m_inputEndedAt = SendClock::now();
-        m_inputEnded = true;
-    }
-    m_changed.notify_all();
+    if (m_inputEnded) return;
+    m_inputEnded = true;
+    m_inputEndedAt = now;
+    // The end of the input sets a limit on a spool's waiting: a pause ends to heed it.
+    if (m_options.spoolLines > 0 && m_nextTryAt > now) m_nextTryAt = now;
 }
 
-void Desk::Finish()
+SendClock::time_point Desk::NextTryAt() const
 {
-    EndInput();
-    if (m_thread.joinable()) m_thread.join();
+    if (m_queued.empty() || m_trying) return SendClock::time_point::max();
+    return m_failedTries == 0 ? SendClock::time_point::min() : m_nextTryAt;
 }
 
-void Desk::Run()
+const OutgoingMessage& Desk::BeginTry(SendClock::time_point now)
 {
-    for (;;) {
-        OutgoingMessage message;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return !m_queued.empty() || m_inputEnded; });
-            if (m_queued.empty()) return;
-            message = std::move(m_queued.front());
-            m_queued.pop_front();
-        }
-        m_changed.notify_all();
-        Deliver(message);
-    }
+    if (m_failedTries == 0) m_firstTryAt = now;
+    m_trying = true;
+    return m_queued.front();
 }
 
-void Desk::Deliver(const OutgoingMessage& message)
+void Desk::EndTry(const DeliveryResult& result, SendClock::time_point now)
 {
-    const SendClock::time_point start = SendClock::now();
-    DeliveryResult last;
-    const DeliveryAttempts attempts = DeliverWithRetries(
-        [&] { return last = DeliverLine(m_endpoint, message.bytes, m_options.timeoutSeconds); },
-        [&] { return TimeLeft(message, last); },
-        [&] { return Since(start); },
-        [&](RetryDuration pause) { Pause(pause); });
-    const DeliveryResult& result = attempts.result;
-
-    std::unique_lock<std::mutex> lock(m_mutex);
-    const bool wasAway = m_away;
-    m_away = false;
+    m_trying = false;
     if (result.outcome == DeliveryOutcome::Delivered) {
-        if (wasAway) {
-            m_reporter.Say(Where() + " is back after " +
-                           SecondsText(Since(m_awaySince)) +
+        if (m_away) {
+            m_reporter.Say(Where() + " is back after " + SecondsText(Between(m_awaySince, now)) +
                            "; the waiting messages go out");
         }
+        m_away = false;
+        m_failedTries = 0;
+        m_queued.pop_front();
         return;
     }
+    ++m_failedTries;
+    RetryDuration pause{0};
+    if (NextTry(result, m_failedTries, TimeLeft(m_queued.front(), result, now), pause)) {
+        m_nextTryAt = now + pause;
+        return;
+    }
+    GiveUp(result, now);
+}
+
+void Desk::GiveUp(const DeliveryResult& result, SendClock::time_point now)
+{
+    const OutgoingMessage message = std::move(m_queued.front());
+    m_queued.pop_front();
+    const DeliveryAttempts attempts{result, m_failedTries, Between(m_firstTryAt, now)};
+    m_failedTries = 0;
+    m_away = false;
     const ExitCode code = ExitCodeFor(result.outcome);
     if (m_options.spoolLines > 0 && WorthAnotherTry(result)) {
         // The input has ended and the receiver stayed away for -w more: what waits behind
@@ -116,63 +106,31 @@ void Desk::Deliver(const OutgoingMessage& message)
                                   " not delivered to " + Where() + ": " +
                                   ShortReason(result, m_options.timeoutSeconds) +
                                   "; still waiting in the spool " +
-                                  SecondsText(Since(m_inputEndedAt)) +
+                                  SecondsText(Between(m_inputEndedAt, now)) +
                                   " after the input ended");
         return;
     }
-    lock.unlock();
     m_reporter.Fail(code, GivenUpText(MessageName(message.number), Where(), attempts,
                                       m_options.timeoutSeconds));
 }
 
-RetryDuration Desk::TimeLeft(const OutgoingMessage& message, const DeliveryResult& last)
+RetryDuration Desk::TimeLeft(const OutgoingMessage& message, const DeliveryResult& last,
+                             SendClock::time_point now)
 {
     const RetryDuration wait = std::chrono::seconds(m_options.waitSeconds);
-    if (m_options.spoolLines == 0) return Until(message.readAt + wait);
-    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_options.spoolLines == 0) return Between(now, message.readAt + wait);
     // A receiver that is busy for a moment is not worth a word; one that has kept a
     // message longer than -w, which would have been given up without the spool, is.
-    if (!m_away && WorthAnotherTry(last) && SendClock::now() >= message.readAt + wait) {
+    if (!m_away && WorthAnotherTry(last) && now >= message.readAt + wait) {
         m_away = true;
-        m_awaySince = SendClock::now();
+        m_awaySince = now;
         m_awayCode = ExitCodeFor(last.outcome);
         m_reporter.Say(Where() + ": " + ShortReason(last, m_options.timeoutSeconds) +
                        "; messages wait in the spool (at most " +
                        std::to_string(m_options.spoolLines) + ") until it is back");
     }
     if (!m_inputEnded) return RetryDuration::max();
-    return Until(m_inputEndedAt + wait);
-}
-
-void Desk::Pause(RetryDuration pause)
-{
-    // The end of the input sets a limit on a spool's waiting: the pause ends to heed it.
-    std::unique_lock<std::mutex> lock(m_mutex);
-    const bool ended = m_inputEnded;
-    m_changed.wait_for(lock, pause, [&] { return m_inputEnded != ended; });
+    return Between(now, m_inputEndedAt + wait);
 }
 
 std::string Desk::Where() const { return m_host + " port " + std::to_string(m_options.port); }
-
-std::vector<std::unique_ptr<Desk>> OpenDesks(const SendOptions& options, Reporter& reporter)
-{
-    std::vector<std::future<std::pair<DeliveryResult, Ipv4Endpoint>>> lookups;
-    for (const std::string& host : options.hosts) {
-        lookups.push_back(std::async(std::launch::async, [&options, host] {
-            Ipv4Endpoint endpoint;
-            DeliveryResult result = ResolveIpv4(host, options.port, endpoint);
-            return std::make_pair(result, endpoint);
-        }));
-    }
-    std::vector<std::unique_ptr<Desk>> desks;
-    for (std::size_t i = 0; i < lookups.size(); ++i) {
-        const auto found = lookups[i].get();
-        if (found.first.outcome != DeliveryOutcome::Delivered) {
-            reporter.Fail(ExitCode::UnknownHost, "unknown host \"" + options.hosts[i] +
-                                                     "\": " + found.first.detail);
-            continue;
-        }
-        desks.push_back(std::make_unique<Desk>(options.hosts[i], found.second, options, reporter));
-    }
-    return desks;
-}

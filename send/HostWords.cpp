@@ -29,9 +29,15 @@ bool IsIpv4Address(const std::string& word)
     return parts == 4;
 }
 
+bool IsNumber(const std::string& word)
+{
+    return !word.empty() && std::all_of(word.begin(), word.end(), IsDigit);
+}
+
 bool IsHostName(const std::string& word)
 {
     if (word.empty() || word.size() > 253 || word[0] == '-' || word[0] == '.') return false;
+    if (IsNumber(word)) return false;
     return std::all_of(word.begin(), word.end(), [](char c) {
         return IsLetter(c) || IsDigit(c) || c == '.' || c == '-' || c == '_';
     });
@@ -59,4 +65,16 @@ std::vector<std::string> SplitHostList(const std::string& word)
         if (comma == std::string::npos) return parts;
         start = comma + 1;
     }
+}
+
+bool AddHosts(const std::string& word, std::vector<std::string>& hosts, std::string& bad)
+{
+    for (const std::string& host : SplitHostList(word)) {
+        if (!IsHostName(host)) {
+            bad = host;
+            return false;
+        }
+        if (std::find(hosts.begin(), hosts.end(), host) == hosts.end()) hosts.push_back(host);
+    }
+    return true;
 }

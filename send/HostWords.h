@@ -9,6 +9,9 @@
 
 bool IsIpv4Address(const std::string& word);
 
+// All digits: never a host name (a value that lost its option, as in "--spool 100").
+bool IsNumber(const std::string& word);
+
 // A host name or an IPv4 address.
 bool IsHostName(const std::string& word);
 
@@ -21,3 +24,7 @@ bool IsHostList(const std::string& word);
 // The parts of a comma list (a single host gives itself); empty parts are kept, so that
 // the caller can refuse them.
 std::vector<std::string> SplitHostList(const std::string& word);
+
+// Adds the hosts of a word (a comma list names several), each once; false, with the
+// first part that is not a host in `bad`, when there is one.
+bool AddHosts(const std::string& word, std::vector<std::string>& hosts, std::string& bad);

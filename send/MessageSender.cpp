@@ -16,9 +16,8 @@ std::string CodePointText(char32_t codePoint)
 
 }  // namespace
 
-MessageSender::MessageSender(const SendOptions& options, Reporter& reporter,
-                             std::vector<std::unique_ptr<Desk>>& desks)
-    : m_options(options), m_reporter(reporter), m_desks(desks)
+MessageSender::MessageSender(const SendOptions& options, Reporter& reporter, FanOut& fanOut)
+    : m_options(options), m_reporter(reporter), m_fanOut(fanOut)
 {
 }
 
@@ -51,9 +50,8 @@ void MessageSender::Send(const std::string& utf8, bool cut)
         Warn("cut to its first " + std::to_string(message.bytes.size()) + " bytes");
     }
     message.bytes += '\n';
-    for (const std::unique_ptr<Desk>& desk : m_desks) {
-        desk->Post(OutgoingMessage{m_number, message.bytes, readAt});
-    }
+    m_fanOut.Post(OutgoingMessage{
+        m_number, std::make_shared<const std::string>(std::move(message.bytes)), readAt});
 }
 
 void MessageSender::Report(ExitCode code, const std::string& text)

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "send/Desk.h"
+#include "send/FanOut.h"
 #include "send/Reporter.h"
 #include "send/SendOptions.h"
 
@@ -12,8 +10,7 @@
 // each good one to every receiver.
 class MessageSender {
 public:
-    MessageSender(const SendOptions& options, Reporter& reporter,
-                  std::vector<std::unique_ptr<Desk>>& desks);
+    MessageSender(const SendOptions& options, Reporter& reporter, FanOut& fanOut);
 
     // `cut` says that the input line was already shortened while being read.
     void Send(const std::string& utf8, bool cut = false);
@@ -24,6 +21,6 @@ private:
 
     const SendOptions& m_options;
     Reporter& m_reporter;
-    std::vector<std::unique_ptr<Desk>>& m_desks;
+    FanOut& m_fanOut;
     int m_number = 0;
 };

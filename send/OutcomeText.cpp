@@ -27,6 +27,7 @@ ExitCode ExitCodeFor(DeliveryOutcome outcome)
     case DeliveryOutcome::Refused: return ExitCode::Refused;
     case DeliveryOutcome::Unreachable: return ExitCode::Unreachable;
     case DeliveryOutcome::TimedOut: return ExitCode::TimedOut;
+    case DeliveryOutcome::Reset:
     case DeliveryOutcome::Failed: break;
     }
     return ExitCode::Failed;
@@ -38,6 +39,7 @@ std::string ShortReason(const DeliveryResult& result, int timeoutSeconds)
     switch (result.outcome) {
     case DeliveryOutcome::Refused: return "connection refused (" + result.detail + ")";
     case DeliveryOutcome::Unreachable: return "host unreachable (" + result.detail + ")";
+    case DeliveryOutcome::Reset: return "connection reset, the line not shown (" + result.detail + ")";
     case DeliveryOutcome::TimedOut: return result.detail + within;
     default: return result.detail;
     }
@@ -49,7 +51,7 @@ std::string GivenUpText(const std::string& message, const std::string& where,
     const DeliveryResult& result = attempts.result;
     // Once the connection was made the receiver has the line, or part of it, and may show
     // it later: a second copy could show it twice.
-    if (result.connected) {
+    if (result.connected && result.outcome != DeliveryOutcome::Reset) {
         std::string text = message + " to " + where + " not confirmed: " +
                            ShortReason(result, timeoutSeconds);
         if (result.outcome == DeliveryOutcome::TimedOut) text += " (busy with another sender?)";
@@ -63,6 +65,9 @@ std::string GivenUpText(const std::string& message, const std::string& where,
     case DeliveryOutcome::Unreachable:
         return text + "host unreachable (" + TriesText(attempts) +
                "): no route to it, or it is switched off (" + result.detail + ")";
+    case DeliveryOutcome::Reset:
+        return text + "the connection was reset before the line was shown (" +
+               TriesText(attempts) + "); did the receiver end? (" + result.detail + ")";
     case DeliveryOutcome::TimedOut:
         return text + "no answer to the connection request within " +
                std::to_string(timeoutSeconds) + " s (" + TriesText(attempts) +

@@ -3,12 +3,14 @@
 #include <cstdio>
 
 #include "send/Console.h"
-#include "send/Desk.h"
+#include "send/FanOut.h"
+#include "send/HostLookup.h"
+#include "send/HostsFile.h"
 #include "send/MessageLines.h"
 #include "send/MessageSender.h"
 #include "send/Reporter.h"
 #include "send/SendOptions.h"
-#include "send/TcpDelivery.h"
+#include "send/SocketCalls.h"
 #include "TidemarkVersion.h"
 
 int main(int argc, char** argv)
@@ -20,7 +22,7 @@ int main(int argc, char** argv)
                      parsed.errorText.c_str());
         return static_cast<int>(parsed.error);
     }
-    const SendOptions& options = parsed.options;
+    SendOptions options = parsed.options;
     if (options.help) {
         std::fputs(HelpText(), stdout);
         return 0;
@@ -28,6 +30,16 @@ int main(int argc, char** argv)
     if (options.version) {
         std::printf("tidemark-send %s\n", TIDEMARK_VERSION_TEXT);
         return 0;
+    }
+
+    if (!options.hostsFile.empty()) {
+        const std::string problem = ReadHostsFile(options.hostsFile, options.hosts);
+        if (!problem.empty() || options.hosts.empty()) {
+            std::fprintf(stderr, "tidemark-send: %s\n",
+                         problem.empty() ? "no host given: the hosts file names none"
+                                         : problem.c_str());
+            return static_cast<int>(ExitCode::Usage);
+        }
     }
 
     SocketLibrary sockets;
@@ -39,7 +51,8 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<Desk>> desks = OpenDesks(options, reporter);
     if (desks.empty()) return static_cast<int>(reporter.Status());
 
-    MessageSender sender(options, reporter, desks);
+    FanOut fanOut(std::move(desks), options.parallel);
+    MessageSender sender(options, reporter, fanOut);
     if (options.messageGiven) {
         for (const std::string& line : SplitIntoLines(options.message)) sender.Send(line);
     } else {
@@ -49,7 +62,6 @@ int main(int argc, char** argv)
         bool cut = false;
         while (input.Next(line, cut)) sender.Send(line, cut);
     }
-    for (const std::unique_ptr<Desk>& desk : desks) desk->EndInput();
-    for (const std::unique_ptr<Desk>& desk : desks) desk->Finish();
+    fanOut.Finish();
     return static_cast<int>(reporter.Status());
 }

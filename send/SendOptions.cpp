@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <getopt.h>
 #include <utility>
 
 #include "send/HostWords.h"
@@ -10,6 +12,7 @@ namespace {
 
 constexpr long kMaxTimeoutSeconds = 86400;
 constexpr long kMaxSpoolLines = 1000000;
+constexpr long kMaxParallel = 100000;
 
 // A decimal number within [low, high]; no sign, no blanks, no other characters.
 bool ParseNumber(const std::string& text, long low, long high, long& value)
@@ -48,59 +51,46 @@ std::string ReadPort(const std::string& text, const std::string& source, std::ui
     return "";
 }
 
-enum class Value { None, Required, Optional };
+// Long options without a short name have ids above the characters.
+enum LongOnly : int { kTruncate = 256, kSpool, kParallel, kHostsFile };
 
-struct OptionName {
-    char id;
-    bool hasShortName;  // the id is the short name too
-    const char* longName;
-    Value value;
+constexpr char kShortOptions[] = "-:H:m:p:t:w:hV";  // words in order; ':' for a missing value
+
+const option kLongOptions[] = {
+    {"host", required_argument, nullptr, 'H'},     {"message", required_argument, nullptr, 'm'},
+    {"port", required_argument, nullptr, 'p'},     {"timeout", required_argument, nullptr, 't'},
+    {"wait", required_argument, nullptr, 'w'},     {"truncate", no_argument, nullptr, kTruncate},
+    {"spool", optional_argument, nullptr, kSpool}, {"parallel", required_argument, nullptr, kParallel},
+    {"hosts-file", required_argument, nullptr, kHostsFile},
+    {"help", no_argument, nullptr, 'h'},           {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
 };
 
-constexpr OptionName kOptions[] = {
-    {'H', true, "host", Value::Required},    {'m', true, "message", Value::Required},
-    {'p', true, "port", Value::Required},    {'t', true, "timeout", Value::Required},
-    {'w', true, "wait", Value::Required},    {'T', false, "truncate", Value::None},
-    {'S', false, "spool", Value::Optional},  {'h', true, "help", Value::None},
-    {'V', true, "version", Value::None},
-};
-
-// One option as written: "-p 80", "-p80", "--port 80" or "--port=80".
+// One option as getopt_long found it.
 struct OptionUse {
-    const OptionName* name = nullptr;
-    std::string written;  // as the user wrote its name, for messages
+    int id = 0;
     bool hasValue = false;
     std::string value;
 };
 
-// Reads the option at `arguments[i]`, moving `i` past a value in the next argument.
-std::string ReadOption(const std::vector<std::string>& arguments, std::size_t& i, OptionUse& use)
+// The option's name as the user wrote it, for a message about it: "-x", "--bogus".
+std::string WrittenName(const char* argument, int id)
 {
-    const std::string& argument = arguments[i];
-    const bool isLong = argument.compare(0, 2, "--") == 0;
-    const std::size_t nameEnd = isLong ? std::min(argument.find('='), argument.size()) : 2;
-    use.written = argument.substr(0, nameEnd);
-    for (const OptionName& option : kOptions) {
-        if (isLong ? use.written.substr(2) == option.longName
-                   : option.hasShortName && argument[1] == option.id) {
-            use.name = &option;
-        }
-    }
-    if (use.name == nullptr) {
-        return "unknown option " + Quoted(use.written) +
-               "; to send text that begins with \"-\", put -- before it";
-    }
-    use.hasValue = nameEnd < argument.size();
-    if (use.hasValue) use.value = argument.substr(isLong ? nameEnd + 1 : nameEnd);
-    if (use.hasValue && use.name->value == Value::None) {
-        return "option " + use.written + " takes no value";
-    }
-    if (!use.hasValue && use.name->value == Value::Required) {
-        if (i + 1 == arguments.size()) return "option " + use.written + " needs a value";
-        use.hasValue = true;
-        use.value = arguments[++i];
-    }
-    return "";
+    const std::string text = argument;
+    if (text.compare(0, 2, "--") == 0) return text.substr(0, text.find('='));
+    return std::string("-") + static_cast<char>(id);
+}
+
+// What getopt_long refused, in the words of the guide. `argument` is the last one it read.
+std::string Refusal(int result, const char* argument)
+{
+    const std::string written = WrittenName(argument, optopt);
+    // A value given to a long option that takes none: glibc says '?', MinGW ':'.
+    const bool valueGiven = written.size() < std::strlen(argument) && written[1] == '-';
+    if (optopt != 0 && valueGiven) return "option " + written + " takes no value";
+    if (result == ':') return "option " + written + " needs a value";
+    return "unknown option " + Quoted(written) + "; to send text that begins with \"-\", put -- "
+           "before it";
 }
 
 std::string Joined(const std::vector<std::string>& words, std::size_t from)
@@ -133,12 +123,13 @@ struct Gathered {
     bool messageOption = false;
     std::size_t wordsBeforeMessage = 0;
     bool portGiven = false;
+    bool spoolWithoutSize = false;  // a number among the hosts may be meant as its size
 };
 
 std::string Apply(const OptionUse& use, Gathered& gathered, SendOptions& options, ExitCode& code)
 {
     long number = 0;
-    switch (use.name->id) {
+    switch (use.id) {
     case 'H':
         gathered.hostOptions.push_back(use.value);
         break;
@@ -163,7 +154,8 @@ std::string Apply(const OptionUse& use, Gathered& gathered, SendOptions& options
         }
         options.waitSeconds = static_cast<int>(number);
         break;
-    case 'S':
+    case kSpool:
+        gathered.spoolWithoutSize = !use.hasValue;
         number = static_cast<long>(kDefaultSpoolLines);
         if (use.hasValue && !ParseNumber(use.value, 1, kMaxSpoolLines, number)) {
             return "bad spool size " + Quoted(use.value) + ": give a number of lines from 1 "
@@ -171,52 +163,76 @@ std::string Apply(const OptionUse& use, Gathered& gathered, SendOptions& options
         }
         options.spoolLines = static_cast<std::size_t>(number);
         break;
+    case kHostsFile:
+        options.hostsFile = use.value;
+        break;
+    case kParallel:
+        if (!ParseNumber(use.value, 1, kMaxParallel, number)) {
+            return "bad parallel count " + Quoted(use.value) + ": give a number of "
+                   "connections from 1 to 100000";
+        }
+        options.parallel = static_cast<std::size_t>(number);
+        break;
     case 'h':
         options.help = true;
         break;
     case 'V':
         options.version = true;
         break;
-    default:  // 'T'
+    default:  // kTruncate
         options.truncate = true;
         break;
     }
     return "";
 }
 
-// Adds the hosts of one word (a comma list names several), each once.
-std::string AddHosts(const std::string& word, std::vector<std::string>& hosts)
+std::string NumberInsteadOfHost(const std::string& number, bool spoolWithoutSize)
 {
-    for (const std::string& host : SplitHostList(word)) {
-        if (!IsHostName(host)) {
-            return Quoted(host) + " is not a host name; a message goes after the host, or "
-                                  "after -m when several hosts are given";
-        }
-        if (std::find(hosts.begin(), hosts.end(), host) == hosts.end()) hosts.push_back(host);
-    }
-    return "";
+    return Quoted(number) + " is a number, not a host name" +
+           (spoolWithoutSize ? "; a spool size goes after \"=\": --spool=" + number : std::string());
 }
 
-// Sorts the arguments into options (applied at once) and words.
+// Adds the hosts of one word, or says why a part of it is none.
+std::string AddHostsOfWord(const std::string& word, bool spoolWithoutSize,
+                           std::vector<std::string>& hosts)
+{
+    std::string bad;
+    if (AddHosts(word, hosts, bad)) return "";
+    if (IsNumber(bad)) return NumberInsteadOfHost(bad, spoolWithoutSize);
+    return Quoted(bad) + " is not a host name; a message goes after the host, or after -m when "
+                         "several hosts are given";
+}
+
+// Sorts the arguments into options (applied at once) and words, keeping their order.
 std::string Gather(const std::vector<std::string>& arguments, Gathered& gathered,
                    SendOptions& options, ExitCode& code)
 {
-    constexpr std::size_t kNotSeen = static_cast<std::size_t>(-1);
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool endedOptions = gathered.wordsBeforeEndOfOptions != kNotSeen;
-        if (!endedOptions && argument == "--") {
-            gathered.wordsBeforeEndOfOptions = gathered.words.size();
-        } else if (endedOptions || argument.size() < 2 || argument[0] != '-') {
-            gathered.words.push_back(argument);
-        } else {
-            OptionUse use;
-            std::string problem = ReadOption(arguments, i, use);
-            if (problem.empty()) problem = Apply(use, gathered, options, code);
-            if (!problem.empty() || options.help || options.version) return problem;
+    std::vector<std::string> copies = arguments;
+    std::vector<char*> argv{const_cast<char*>("tidemark-send")};
+    for (std::string& argument : copies) argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(argv.size() - 1);
+    opterr = 0;
+    optind = 0;  // starts afresh, on glibc and on MinGW alike
+    for (;;) {
+        const int before = optind == 0 ? 1 : optind;
+        const int result = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (result == -1) {
+            if (optind == before + 1 && std::string(argv[before]) == "--") {
+                gathered.wordsBeforeEndOfOptions = gathered.words.size();
+                gathered.words.insert(gathered.words.end(), argv.begin() + optind, argv.end() - 1);
+            }
+            return "";
         }
+        if (result == 1) {
+            gathered.words.push_back(optarg);
+            continue;
+        }
+        if (result == '?' || result == ':') return Refusal(result, argv[optind - 1]);
+        OptionUse use{result, optarg != nullptr, optarg != nullptr ? optarg : ""};
+        const std::string problem = Apply(use, gathered, options, code);
+        if (!problem.empty() || options.help || options.version) return problem;
     }
-    return "";
 }
 
 // With -m every word is a host.
@@ -241,7 +257,8 @@ std::string TakeMessageWords(const Gathered& gathered, std::vector<std::string>&
 {
     const std::vector<std::string>& words = gathered.words;
     std::size_t firstMessageWord = 0;
-    if (hostWords.empty() && !words.empty() && words[0] != "-") {
+    if (hostWords.empty() && options.hostsFile.empty() && !words.empty() && words[0] != "-") {
+        if (IsNumber(words[0])) return NumberInsteadOfHost(words[0], gathered.spoolWithoutSize);
         hostWords.push_back(words[0]);
         firstMessageWord = 1;
     }
@@ -269,17 +286,26 @@ std::string TakeMessageWords(const Gathered& gathered, std::vector<std::string>&
 
 // The hosts, from the command line or else from TIDEMARK_HOST; the port from
 // TIDEMARK_PORT unless -p gave one.
-std::string TakeHostsAndPort(const std::vector<std::string>& hostWords, bool portGiven,
+std::string TakeHostsAndPort(const std::vector<std::string>& hostWords, const Gathered& gathered,
                              const SenderEnvironment& environment, SendOptions& options,
                              ExitCode& code)
 {
+    const bool portGiven = gathered.portGiven;
+    const bool spoolWithoutSize = gathered.spoolWithoutSize;
     std::vector<std::string> words = hostWords;
-    if (words.empty() && environment.host != nullptr && *environment.host != '\0') {
+    const bool hostsFile = !options.hostsFile.empty();
+    if (hostsFile && options.hostsFile == "-" && !options.messageGiven) {
+        return "with --hosts-file - the hosts come from standard input: give the message with "
+               "-m or as arguments";
+    }
+    if (words.empty() && !hostsFile && environment.host != nullptr && *environment.host != '\0') {
         words.push_back(environment.host);
     }
-    if (words.empty()) return "no host given: name one, give -H HOST, or set TIDEMARK_HOST";
+    if (words.empty() && !hostsFile) {
+        return "no host given: name one, give -H HOST or --hosts-file FILE, or set TIDEMARK_HOST";
+    }
     for (const std::string& word : words) {
-        const std::string problem = AddHosts(word, options.hosts);
+        const std::string problem = AddHostsOfWord(word, spoolWithoutSize, options.hosts);
         if (!problem.empty()) return problem;
     }
     if (!portGiven && environment.port != nullptr && *environment.port != '\0') {
@@ -305,7 +331,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments,
     problem = gathered.messageOption ? TakeMessageOption(gathered, hostWords, options)
                                      : TakeMessageWords(gathered, hostWords, options);
     if (problem.empty()) {
-        problem = TakeHostsAndPort(hostWords, gathered.portGiven, environment, options, code);
+        problem = TakeHostsAndPort(hostWords, gathered, environment, options, code);
     }
     if (!problem.empty()) return Failure(code, problem);
     return result;

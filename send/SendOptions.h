@@ -12,6 +12,8 @@ constexpr std::uint16_t kDefaultPort = kTidemarkPort;
 constexpr int kDefaultTimeoutSeconds = 10;
 constexpr int kDefaultWaitSeconds = 30;
 constexpr std::size_t kDefaultSpoolLines = 10000;
+// Connections open at a time: plenty for a local network, far below the system's limits.
+constexpr std::size_t kDefaultParallel = 256;
 
 struct SendOptions {
     std::vector<std::string> hosts;  // each receiver once, in the order given
@@ -23,6 +25,8 @@ struct SendOptions {
     // With a spool, messages that cannot be delivered wait (at most this many per host)
     // instead of being given up; 0: no spool.
     std::size_t spoolLines = 0;
+    std::string hostsFile;  // more hosts, one a line ("-": standard input)
+    std::size_t parallel = kDefaultParallel;  // connections open at a time, to all hosts
     bool truncate = false;
     bool help = false;
     bool version = false;
@@ -43,7 +47,7 @@ struct ParsedCommandLine {
     std::string errorText;  // set when `error` is not Delivered
 };
 
-// GNU-style options anywhere before "--". The hosts are the words before -m MESSAGE, or
+// GNU-style options anywhere before "--", read by getopt_long. The hosts are the words before -m MESSAGE, or
 // those of -H, or else the first word, whose followers are the message; a comma list names
 // several. A first message word that looks like one more host is refused as a likely
 // mistake, unless "--" stands before it.

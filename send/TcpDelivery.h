@@ -1,16 +1,14 @@
 #pragma once
 
-#include <cstdint>
+#include <chrono>
+#include <memory>
 #include <string>
-#include <string_view>
 
-// An IPv4 address and port, both in network byte order.
-struct Ipv4Endpoint {
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-};
+#include "send/SocketCalls.h"
 
-enum class DeliveryOutcome { Delivered, UnknownHost, Refused, Unreachable, TimedOut, Failed };
+// Reset: the connection was reset before the receiver showed the line (it ended, or stopped
+// before showing it); the line was not shown.
+enum class DeliveryOutcome { Delivered, UnknownHost, Refused, Unreachable, TimedOut, Reset, Failed };
 
 struct DeliveryResult {
     DeliveryOutcome outcome = DeliveryOutcome::Delivered;
@@ -19,25 +17,47 @@ struct DeliveryResult {
     bool connected = false;
 };
 
-// Starts the platform's sockets library for the life of the object (Winsock needs it; on
-// POSIX systems it only keeps a lost connection from ending the process by SIGPIPE).
-class SocketLibrary {
+// One try to deliver a line: opens a connection, writes the line and waits until the
+// receiver closes the connection, its only sign of having shown the line. Connecting,
+// writing and waiting share one deadline. A reset means the line was not shown, except
+// for a line longer than the receiver keeps: the unread rest of it resets the connection
+// after the line was shown. It never blocks: the caller waits for Watch() to be ready,
+// for many tries at once, and calls Continue().
+class DeliveryTry {
 public:
-    SocketLibrary();
-    ~SocketLibrary();
-    SocketLibrary(const SocketLibrary&) = delete;
-    SocketLibrary& operator=(const SocketLibrary&) = delete;
-    bool Started() const { return m_started; }
+    using Clock = std::chrono::steady_clock;
+
+    DeliveryTry(const Ipv4Endpoint& endpoint, std::shared_ptr<const std::string> line,
+                Clock::time_point deadline);
+    ~DeliveryTry();
+    DeliveryTry(const DeliveryTry&) = delete;
+    DeliveryTry& operator=(const DeliveryTry&) = delete;
+
+    // No socket could be had: the process holds as many as it may.
+    bool OutOfSockets() const { return m_outOfSockets; }
+    bool Finished() const { return m_phase == Phase::Finished; }
+    const DeliveryResult& Result() const { return m_result; }
+    Clock::time_point Deadline() const { return m_deadline; }
+
+    SocketWatch Watch() const;
+    // Goes on as far as it can without waiting once its socket is `ready`; after the
+    // deadline, ends the try.
+    void Continue(bool ready, Clock::time_point now);
 
 private:
-    bool m_started = false;
+    enum class Phase { Connecting, Writing, AwaitingClose, Finished };
+
+    void Finish(DeliveryOutcome outcome, std::string detail);
+    void FinishWithError(int error, const char* doing);
+    void Write();
+    void AwaitClose();
+    void EndAtClose();
+
+    std::shared_ptr<const std::string> m_line;
+    Clock::time_point m_deadline;
+    NativeSocket m_socket = kNoSocket;
+    Phase m_phase = Phase::Connecting;
+    std::size_t m_written = 0;
+    bool m_outOfSockets = false;
+    DeliveryResult m_result;
 };
-
-// Looks up the first IPv4 address of `host` (a name or a dotted address).
-DeliveryResult ResolveIpv4(const std::string& host, std::uint16_t port, Ipv4Endpoint& endpoint);
-
-// Opens one connection, writes `line` and waits until the receiver closes the connection,
-// its only sign of having read the line. Connecting, writing and waiting share one
-// time-out.
-DeliveryResult DeliverLine(const Ipv4Endpoint& endpoint, std::string_view line,
-                           int timeoutSeconds);

@@ -12,15 +12,16 @@ using Pauses = std::vector<long>;
 Pauses PausesOf(const DeliveryResult& failure, long wait, long tryTime = 0)
 {
     Pauses pauses;
-    RetryDuration now{0};
-    DeliverWithRetries(
-        [&] { return now += RetryDuration(tryTime), failure; },
-        [&] { return RetryDuration(wait) - now; }, [&] { return now; },
-        [&](RetryDuration pause) { pauses.push_back(pause.count()), now += pause; });
+    RetryDuration now{tryTime};
+    RetryDuration pause{0};
+    while (NextTry(failure, static_cast<int>(pauses.size()) + 1, RetryDuration(wait) - now, pause)) {
+        pauses.push_back(pause.count());
+        now += pause + RetryDuration(tryTime);
+    }
     return pauses;
 }
 
-TEST(DeliveryRetry, OnlyAConnectionNeverMadeIsTriedAgainWithGrowingPausesWithinTheWait)
+TEST(DeliveryRetry, OnlyAConnectionNeverMadeOrResetIsTriedAgainWithGrowingPausesWithinTheWait)
 {
     // The pauses double up to 2 s; the last one ends at the deadline, with a last try there.
     const DeliveryResult refused{DeliveryOutcome::Refused, "", false};
@@ -29,6 +30,8 @@ TEST(DeliveryRetry, OnlyAConnectionNeverMadeIsTriedAgainWithGrowingPausesWithinT
     EXPECT_EQ(PausesOf({DeliveryOutcome::Unreachable, "", false}, 1000), (Pauses{100, 200, 400, 300}));
     // Connects that time out use up the wait: tries at 0, 10.1 and 20.3 s, none at 30.3 s.
     EXPECT_EQ(PausesOf({DeliveryOutcome::TimedOut, "", false}, 25000, 10000), (Pauses{100, 200}));
+    // A reset means "not shown", before or after the connection was made.
+    EXPECT_EQ(PausesOf({DeliveryOutcome::Reset, "", true}, 1000), (Pauses{100, 200, 400, 300}));
     // Lost or unanswered after the connection was made, or another failure before it.
     EXPECT_EQ(PausesOf({DeliveryOutcome::Failed, "", true}, 30000), Pauses{});
     EXPECT_EQ(PausesOf({DeliveryOutcome::TimedOut, "", true}, 30000), Pauses{});

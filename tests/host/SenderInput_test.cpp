@@ -1,3 +1,4 @@
+#include "send/HostsFile.h"
 #include "send/MessageLines.h"
 #include "send/SendOptions.h"
 
@@ -25,6 +26,8 @@ std::string Described(const ParsedCommandLine& parsed)
     if (o.waitSeconds != kDefaultWaitSeconds) text += " w" + std::to_string(o.waitSeconds);
     if (o.truncate) text += " truncate";
     if (o.spoolLines > 0) text += " spool " + std::to_string(o.spoolLines);
+    if (o.parallel != kDefaultParallel) text += " parallel " + std::to_string(o.parallel);
+    if (!o.hostsFile.empty()) text += " hosts from " + o.hostsFile;
     return text + ": " + (o.messageGiven ? o.message : "(standard input)");
 }
 
@@ -82,6 +85,16 @@ TEST(SenderInput, CommandLinesMeanWhatTheGuideSaysAndLikelyMistakesAreRefused)
         {{"-w", "86401", "d"}, {}, "2: bad wait"},
         {{"-t", "0", "d"}, {}, "2: bad time-out"},
         {{"--spool=0", "d"}, {}, "2: bad spool size"},
+        // A number is never a host: a value that lost its option gets a hint.
+        {{"--spool", "100", "desk", "disk full"}, {}, "2: \"100\" is a number, not a host name; "
+                                                     "a spool size goes after \"=\": --spool=100"},
+        {{"desk", "Disk", "/var is full"}, {}, "2: \"Disk\" looks like one more host"},
+        {{"--tim=3", "--par", "8", "d", "--bogus=1"}, {}, "2: unknown option \"--bogus\""},
+        {{"--tim=3", "--par", "8", "d", "x"}, {}, "d t3 parallel 8: x"},
+        // Hosts from a file: every word is the message; from standard input, only with one.
+        {{"--hosts-file", "desks", "disk", "full"}, {"e1", nullptr}, " hosts from desks: disk full"},
+        {{"--hosts-file=-", "-m", "hi"}, {}, " hosts from -: hi"},
+        {{"--hosts-file", "-"}, {}, "2: with --hosts-file - the hosts come from standard input"},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = ParseCommandLine(c.arguments, c.environment);
@@ -91,6 +104,22 @@ TEST(SenderInput, CommandLinesMeanWhatTheGuideSaysAndLikelyMistakesAreRefused)
         for (const std::string& argument : c.arguments) line += " [" + argument + "]";
         EXPECT_EQ(described, c.expected) << line;
     }
+}
+
+TEST(SenderInput, AHostsFileGivesEachHostOnceAndNamesABadLine)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fputs("# desks\r\ndesk1\r\n\n  desk2,desk1  # second floor\n\tdesk3", file);
+    std::rewind(file);
+    std::vector<std::string> hosts{"desk0"};
+    EXPECT_EQ(ReadHostsFile(file, hosts), "");
+    EXPECT_EQ(hosts, (std::vector<std::string>{"desk0", "desk1", "desk2", "desk3"}));
+    std::rewind(file);
+    std::fputs("desk4\n26112\n", file);
+    std::rewind(file);
+    EXPECT_EQ(ReadHostsFile(file, hosts), "line 2: \"26112\" is not a host name");
+    std::fclose(file);
 }
 
 TEST(SenderInput, InputLinesBecomeTheRightMessages)
