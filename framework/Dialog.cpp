@@ -39,6 +39,36 @@ bool LoadHiddenTemplate(HINSTANCE instance, UINT id, std::vector<unsigned char>&
     return true;
 }
 
+// Whether `dialog` owns `window`, directly or through the windows between them.
+bool IsOwnedBy(HWND window, HWND dialog)
+{
+    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr;
+         owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner == dialog)
+            return true;
+    }
+    return false;
+}
+
+// The boxes open over the dialog (its own or the system's, such as a message box) are
+// cancelled, and a menu the thread tracks ends: each runs a modal loop nested in the
+// dialog's, which could not return while theirs go on.
+void EndModalLoopsOver(HWND dialog)
+{
+    ::EndMenu();
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM owner) -> BOOL {
+            char className[8] = {};
+            ::GetClassNameA(window, className, sizeof className);
+            if (std::strcmp(className, "#32770") == 0 &&
+                IsOwnedBy(window, reinterpret_cast<HWND>(owner)))
+                ::SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(dialog));
+}
+
 }  // namespace
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control)
@@ -56,6 +86,7 @@ const MessageMap* CDialog::GetThisMessageMap()
     static const MessageEntry entries[] = {
         OnCommand<IDOK, BN_CLICKED, &CDialog::OnOK>(),
         OnCommand<IDCANCEL, BN_CLICKED, &CDialog::OnCancel>(),
+        OnMessage<WM_CLOSE, &CDialog::OnClose>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetThisMessageMap(), entries);
     return &map;
@@ -142,6 +173,8 @@ void CDialog::EndDialog(int result)
 {
     m_modalResult = result;
     m_continueModal = false;
+    if (m_hWnd != nullptr)
+        EndModalLoopsOver(m_hWnd);
     // Wakes the modal loop should it be waiting for a message; the loop hides the window.
     if (m_hWnd != nullptr)
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
@@ -184,6 +217,16 @@ void CDialog::OnOK()
 void CDialog::OnCancel()
 {
     EndDialog(IDCANCEL);
+}
+
+// Closing is the Cancel command, as with the system's dialogs, but carried out at once:
+// the system posts that command, and a modal loop nested in this dialog's that ends
+// meanwhile (a message box's) takes the next posted message without dispatching it.
+void CDialog::OnClose()
+{
+    const HWND cancel = GetDlgItem(IDCANCEL);
+    if (cancel == nullptr || ::IsWindowEnabled(cancel))
+        SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
 }
 
 // Tab, the arrow keys and the other dialog keys.
