@@ -52,7 +52,9 @@ bool IsOwnedBy(HWND window, HWND dialog)
 
 // The boxes open over the dialog (its own or the system's, such as a message box) are
 // cancelled, and a menu the thread tracks ends: each runs a modal loop nested in the
-// dialog's, which could not return while theirs go on.
+// dialog's, which could not return while theirs go on. Only now, as the dialog ends: the
+// system's box takes the next posted message without dispatching it once it has ended,
+// and that could be the very command that was to end the dialog.
 void EndModalLoopsOver(HWND dialog)
 {
     ::EndMenu();
@@ -86,7 +88,6 @@ const MessageMap* CDialog::GetThisMessageMap()
     static const MessageEntry entries[] = {
         OnCommand<IDOK, BN_CLICKED, &CDialog::OnOK>(),
         OnCommand<IDCANCEL, BN_CLICKED, &CDialog::OnCancel>(),
-        OnMessage<WM_CLOSE, &CDialog::OnClose>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetThisMessageMap(), entries);
     return &map;
@@ -217,16 +218,6 @@ void CDialog::OnOK()
 void CDialog::OnCancel()
 {
     EndDialog(IDCANCEL);
-}
-
-// Closing is the Cancel command, as with the system's dialogs, but carried out at once:
-// the system posts that command, and a modal loop nested in this dialog's that ends
-// meanwhile (a message box's) takes the next posted message without dispatching it.
-void CDialog::OnClose()
-{
-    const HWND cancel = GetDlgItem(IDCANCEL);
-    if (cancel == nullptr || ::IsWindowEnabled(cancel))
-        SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
 }
 
 // Tab, the arrow keys and the other dialog keys.

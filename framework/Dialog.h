@@ -17,8 +17,8 @@ public:
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 
 // A dialog built from a template of the program's resources and run modally: DoModal()
-// returns when a handler ends it with EndDialog (OnOK and OnCancel do by default, and
-// closing is cancelling). Ending it ends the boxes and the menu open over it.
+// returns when a handler ends it with EndDialog (OnOK and OnCancel do by default).
+// Ending it ends the boxes and the menu open over it.
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
@@ -34,7 +34,6 @@ protected:
     virtual void DoDataExchange(CDataExchange* dx);
     virtual void OnOK();
     virtual void OnCancel();
-    void OnClose();
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     const MessageMap* GetMessageMap() const override;
