@@ -203,10 +203,6 @@ int State(const Arguments& args) {
     std::printf("focus=%d\n", focus != nullptr && IsChild(window, focus)
                                   ? static_cast<int>(GetWindowLongPtrA(focus, GWLP_ID))
                                   : 0);
-    GUITHREADINFO thread = {};  // "menu": the window's thread tracks a menu
-    thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
-    PrintValue("menu", (thread.flags & GUI_INMENUMODE) ? "1" : "0");
     PrintControls(window);
     return kExitOk;
 }
