@@ -39,6 +39,38 @@ bool LoadHiddenTemplate(HINSTANCE instance, UINT id, std::vector<unsigned char>&
     return true;
 }
 
+// Whether `dialog` owns `window`, directly or through the windows between them.
+bool IsOwnedBy(HWND window, HWND dialog)
+{
+    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr;
+         owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner == dialog)
+            return true;
+    }
+    return false;
+}
+
+// The boxes open over the dialog (its own or the system's, such as a message box) are
+// cancelled, and a menu the thread tracks ends: each runs a modal loop nested in the
+// dialog's, which could not return while theirs go on. Only now, as the dialog ends: the
+// system's box takes the next posted message without dispatching it once it has ended,
+// and that could be the very command that was to end the dialog.
+void EndModalLoopsOver(HWND dialog)
+{
+    ::EndMenu();
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM owner) -> BOOL {
+            char className[8] = {};
+            ::GetClassNameA(window, className, sizeof className);
+            if (std::strcmp(className, "#32770") == 0 &&
+                IsOwnedBy(window, reinterpret_cast<HWND>(owner)))
+                ::SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(dialog));
+}
+
 }  // namespace
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control)
@@ -142,6 +174,8 @@ void CDialog::EndDialog(int result)
 {
     m_modalResult = result;
     m_continueModal = false;
+    if (m_hWnd != nullptr)
+        EndModalLoopsOver(m_hWnd);
     // Wakes the modal loop should it be waiting for a message; the loop hides the window.
     if (m_hWnd != nullptr)
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);

@@ -18,6 +18,7 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 
 // A dialog built from a template of the program's resources and run modally: DoModal()
 // returns when a handler ends it with EndDialog (OnOK and OnCancel do by default).
+// Ending it ends the boxes and the menu open over it.
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);

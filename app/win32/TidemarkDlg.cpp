@@ -56,20 +56,6 @@ void AppendAboutBoxEntry(HMENU systemMenu)
     ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
-// Ends the boxes open over the window (the about box, a line's box), as their Cancel
-// would: an ending asked for from outside must not wait for the user to close them.
-void CloseBoxesOwnedBy(HWND owner)
-{
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM ownerWindow) -> BOOL {
-            if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(ownerWindow))
-                ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(owner));
-}
-
 }  // namespace
 
 CTidemarkDlg::CTidemarkDlg() : CDialog(IDD_TIDEMARK_DIALOG, nullptr)
@@ -285,14 +271,6 @@ void CTidemarkDlg::OnShowRequest()
     ::SetForegroundWindow(m_hWnd);
 }
 
-// "/exit" from a script or an installer, or the end of the session: the same orderly stop
-// as "exit", without waiting for a box the user has open.
-void CTidemarkDlg::EndAsAsked()
-{
-    CloseBoxesOwnedBy(m_hWnd);
-    OnExit();
-}
-
 // Windows asks whether the session may end; the answer is always yes.
 LRESULT CTidemarkDlg::OnQueryEndSession(WPARAM, LPARAM)
 {
@@ -304,7 +282,7 @@ LRESULT CTidemarkDlg::OnQueryEndSession(WPARAM, LPARAM)
 LRESULT CTidemarkDlg::OnEndSession(WPARAM ending, LPARAM)
 {
     if (ending)
-        EndAsAsked();
+        OnExit();
     return 0;
 }
 
@@ -321,8 +299,9 @@ LRESULT CTidemarkDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             OnShowRequest();
             return 0;
         }
+        // "/exit" from a script or an installer.
         if (message == RunningInstance::ExitRequest()) {
-            EndAsAsked();
+            OnExit();
             return 0;
         }
     }
@@ -349,6 +328,7 @@ BOOL CTidemarkDlg::PreTranslateMessage(MSG* msg)
     return CDialog::PreTranslateMessage(msg);
 }
 
+// Whatever box or menu the user has open: ending the window ends them too.
 void CTidemarkDlg::OnExit()
 {
     m_bExitRequested = true;

@@ -57,7 +57,6 @@ private:
     void OnTaskbarCreated();
     void KeepTrayIconShown(bool shown);
     void OnShowRequest();
-    void EndAsAsked();
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;

@@ -10,6 +10,10 @@ from tidemark_e2e import ProbeError, TidemarkTestCase, main, port_accepts, send_
 ENDS_WITHIN = 1.0
 ENDSESSION_CLOSEAPP = "1"
 ABOUT_BOX = "Info \xfcber Tidemark"
+OPENINGS = [[("select", "0"), ("msgbox",)],  # a line's box, the about box
+            [("post", "WM_SYSCOMMAND", "16", "0"), ("findwin", ABOUT_BOX, "--timeout-ms", "20000")]]
+SESSION_END = [("send", "WM_QUERYENDSESSION", "0", "1"), ("send", "WM_ENDSESSION", "1", "1")]
+ENDINGS = [[step + ("--window", "ffff") for step in SESSION_END], SESSION_END, []]  # []: /exit
 
 
 class WindowsEventsTest(TidemarkTestCase):
@@ -42,13 +46,16 @@ class WindowsEventsTest(TidemarkTestCase):
             silent.close()
         self.assertFalse(port_accepts())
 
-        process = self.tidemark.start()
-        self.tidemark.wait_until_listening()
         # A box the user left open does not hold the ending up.
-        self.tidemark.probe("post", "WM_SYSCOMMAND", "16", "0")
-        self.tidemark.probe("findwin", ABOUT_BOX, "--timeout-ms", "20000")
-        self.assertEqual(self.run_exit_switch(), 0)
-        self.assertEqual(process.poll(), 0, "/exit returned before the instance had ended")
+        for opening in OPENINGS:
+            for ending in ENDINGS:
+                process = self.tidemark.start()  # at once, where the last one ended
+                self.tidemark.wait_until_listening()
+                for step in opening + ending:
+                    self.tidemark.probe(*step)
+                if not ending:
+                    self.run_exit_switch()
+                self.assertEqual(process.wait(timeout=ENDS_WITHIN), 0)
         self.assertFalse(port_accepts())
 
         self.assertEqual(self.run_exit_switch(), 1)
