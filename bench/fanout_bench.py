@@ -73,7 +73,7 @@ def main():
     args = parser.parse_args()
     if not os.environ.get("FANOUT_BENCH_NAMESPACE"):
         os.environ["FANOUT_BENCH_NAMESPACE"] = "1"
-        os.execvp("unshare", ["unshare", "-n", sys.executable] + sys.argv)
+        os.execvp("unshare", ["unshare", "-rn", sys.executable] + sys.argv)
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
 
     live, dead = desk_addresses(args.live, 1), desk_addresses(args.dead, 2)

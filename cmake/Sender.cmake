@@ -46,9 +46,10 @@ if(TARGET host_tests)
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_reset_test.py
             $<TARGET_FILE:tidemark-send>)
   set_tests_properties(host.sender_reset PROPERTIES LABELS host TIMEOUT 60)
-  # Many desks on loopback addresses with port 26112, in a network namespace of its own.
+  # Many desks on loopback addresses with port 26112, in network and user namespaces of its
+  # own (no root needed).
   add_test(NAME host.sender_fanout
-    COMMAND unshare -n ${Python3_EXECUTABLE}
+    COMMAND unshare -rn ${Python3_EXECUTABLE}
             ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_fanout_test.py
             $<TARGET_FILE:tidemark-send> ${CMAKE_CURRENT_SOURCE_DIR}/tests/support)
   set_tests_properties(host.sender_fanout PROPERTIES LABELS host TIMEOUT 120)
