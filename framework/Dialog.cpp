@@ -174,11 +174,11 @@ void CDialog::EndDialog(int result)
 {
     m_modalResult = result;
     m_continueModal = false;
-    if (m_hWnd != nullptr)
+    if (m_hWnd != nullptr) {
         EndModalLoopsOver(m_hWnd);
-    // Wakes the modal loop should it be waiting for a message; the loop hides the window.
-    if (m_hWnd != nullptr)
+        // Wakes the modal loop should it be waiting for a message; the loop hides the window.
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    }
 }
 
 INT_PTR CALLBACK CDialog::StandardDialogProc(HWND hWnd, UINT message, WPARAM, LPARAM)

@@ -34,9 +34,14 @@ bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket)
     if (!IsOpen(taken)) {
         return false;
     }
-    sockets.shutdown(taken, kSdSend);
-    sockets.closesocket(taken);
+    CloseInOrder(sockets, taken);
     return true;
+}
+
+void CloseInOrder(SocketApi& sockets, SocketHandle s)
+{
+    sockets.shutdown(s, kSdSend);
+    sockets.closesocket(s);
 }
 
 bool TakeAndResetConnection(SocketApi& sockets, std::atomic<SocketHandle>& connection)
@@ -82,8 +87,10 @@ AcceptFailure ClassifyAcceptFailure(int acceptError)
     case kWsaeOpNotSupp:
     case kWsaeNetDown:
         return AcceptFailure::ListenSocketBroken;
+    case kWsaeMfile:
+    case kWsaeNoBufs:
     default:
-        // Including a code nobody has seen here: a pause costs little, a loop would not.
+        // A code nobody has seen here too: a pause costs little, a loop would not.
         return AcceptFailure::Repeats;
     }
 }
@@ -148,9 +155,10 @@ public:
             return false;
         }
         if (m_listening) {
-            m_sockets.shutdown(taken, kSdSend);
+            CloseInOrder(m_sockets, taken);
+        } else {
+            m_sockets.closesocket(taken);
         }
-        m_sockets.closesocket(taken);
         return true;
     }
 
@@ -453,8 +461,7 @@ void ListenerRun::ShowAndClose(std::string line, const std::string& tail, Showin
     const bool shown = showing == Showing::NewLine ? m_output.AddLine(line + tail)
                                                    : m_output.PrependToTopLine(line + tail);
     if (shown) {
-        m_sockets.shutdown(connection, kSdSend);
-        m_sockets.closesocket(connection);
+        CloseInOrder(m_sockets, connection);
     } else {
         ResetConnection(m_sockets, connection);
     }

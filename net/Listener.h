@@ -58,6 +58,9 @@ private:
 // Shuts down and closes the socket held in `socket`, once: only the thread that takes the
 // handle (an atomic exchange with 0) does the work. True when this call took it.
 bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket);
+// The orderly close: the sending side shut down, then the socket closed. For a sender's
+// connection it says that the line was shown.
+void CloseInOrder(SocketApi& sockets, SocketHandle s);
 
 // Closes a sender's connection with a reset, which tells the sender that its line was not
 // shown (an orderly close says it was). The taking one of the fields, as above.

@@ -71,7 +71,7 @@ void FanOut::Run()
             m_posted = false;
             continue;
         }
-        WaitForSockets(wake, lock);
+        WaitForOpenTries(wake, lock);
         EndFinishedTries(SendClock::now());
     }
 }
@@ -112,14 +112,14 @@ SendClock::time_point FanOut::NextWake(SendClock::time_point now) const
     return wake;
 }
 
-void FanOut::WaitForSockets(SendClock::time_point wake, std::unique_lock<std::mutex>& lock)
+void FanOut::WaitForOpenTries(SendClock::time_point wake, std::unique_lock<std::mutex>& lock)
 {
     m_watches.clear();
     for (const OpenTry& open : m_open) m_watches.push_back(open.delivery->Watch());
     const auto milliseconds =
         std::chrono::ceil<std::chrono::milliseconds>(wake - SendClock::now()).count();
     lock.unlock();
-    ::WaitForSockets(m_watches, static_cast<int>(std::clamp<long long>(milliseconds, 0, 60000)));
+    WaitForSockets(m_watches, static_cast<int>(std::clamp<long long>(milliseconds, 0, 60000)));
     lock.lock();
 }
 

@@ -36,7 +36,7 @@ private:
     void Run();
     void StartDueTries(SendClock::time_point now);
     SendClock::time_point NextWake(SendClock::time_point now) const;
-    void WaitForSockets(SendClock::time_point wake, std::unique_lock<std::mutex>& lock);
+    void WaitForOpenTries(SendClock::time_point wake, std::unique_lock<std::mutex>& lock);
     void EndFinishedTries(SendClock::time_point now);
     bool Done() const;
 

@@ -47,9 +47,9 @@ struct ParsedCommandLine {
     std::string errorText;  // set when `error` is not Delivered
 };
 
-// GNU-style options anywhere before "--", read by getopt_long. The hosts are the words before -m MESSAGE, or
-// those of -H, or else the first word, whose followers are the message; a comma list names
-// several. A first message word that looks like one more host is refused as a likely
+// GNU-style options anywhere before "--", read by getopt_long. The hosts are the words
+// before -m MESSAGE, or those of -H, or else the first word, whose followers are the
+// message; a comma list names several. A first message word that looks like one more host is refused as a likely
 // mistake, unless "--" stands before it.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments,
                                    const SenderEnvironment& environment = {});

@@ -89,6 +89,15 @@ long ReceiveSome(NativeSocket socket, char* data, std::size_t size)
     return recv(Native(socket), data, static_cast<int>(size), 0);
 }
 
+// Wine's sockets report a reset connection to recv as closed in order; a write tells the two
+// apart, as it fails only on a reset one. A receiver that closed in order reads no more.
+int ResetBehindClose(NativeSocket socket)
+{
+    if (send(Native(socket), "\n", 1, 0) != SOCKET_ERROR) return 0;
+    const int error = WSAGetLastError();
+    return Classify(error) == SocketError::Reset ? error : 0;
+}
+
 std::size_t RaiseOpenFileLimit(std::size_t wanted) { return wanted; }
 
 #else
@@ -168,6 +177,9 @@ long ReceiveSome(NativeSocket socket, char* data, std::size_t size)
 {
     return recv(socket, data, size, 0);
 }
+
+// recv reports a reset itself.
+int ResetBehindClose(NativeSocket) { return 0; }
 
 std::size_t RaiseOpenFileLimit(std::size_t wanted)
 {

@@ -56,6 +56,9 @@ int ConnectOutcome(NativeSocket socket);
 // The count of bytes written or read; -1 with LastSocketError() on failure.
 long SendSome(NativeSocket socket, const char* data, std::size_t size);
 long ReceiveSome(NativeSocket socket, char* data, std::size_t size);
+// After ReceiveSome gave 0, the reset that this close really was (its error), or 0 for an
+// orderly close.
+int ResetBehindClose(NativeSocket socket);
 
 struct SocketWatch {
     NativeSocket socket = kNoSocket;

@@ -102,12 +102,7 @@ void DeliveryTry::AwaitClose()
 
 void DeliveryTry::EndAtClose()
 {
-    // Wine's sockets report a reset connection as closed in order; a write tells the two
-    // apart, as it fails only on a reset one. An orderly closed receiver reads no more.
-    if (SendSome(m_socket, "\n", 1) < 0) {
-        const int error = LastSocketError();
-        if (Classify(error) == SocketError::Reset) return FinishWithError(error, "");
-    }
+    if (const int reset = ResetBehindClose(m_socket)) return FinishWithError(reset, "");
     Finish(DeliveryOutcome::Delivered, "");
 }
 

@@ -1,8 +1,8 @@
 """Windows' own events reach Tidemark. A rebuilt notification area gets the icon back. The
 end of the session, and a script's "tidemark.exe /exit", end it the orderly way within a
-second: the sender it was serving is let go with a reset (its line was not shown) and the
-port is free. "/exit" with no
-Tidemark running says so with its exit code, and shows nothing."""
+second, also while a box of it is open: the sender it was serving is let go with a reset
+(its line was not shown) and the port is free. "/exit" with no Tidemark running says so
+with its exit code, and shows nothing."""
 
 import time
 
