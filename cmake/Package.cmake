@@ -44,7 +44,8 @@ foreach(target_and_name tidemark:tidemark.exe tidemark-send:tidemark-send.exe
   list(APPEND release_files ${release_file})
 endforeach()
 foreach(source_and_name LICENSE:LICENSE.txt docs/release-readme.md:README.md
-        docs/using.md:using.md res/tidemark.ico:tidemark.ico packaging/tidemark.wxs:tidemark.wxs)
+        docs/using.md:using.md CHANGELOG.md:CHANGELOG.md res/tidemark.ico:tidemark.ico
+        packaging/tidemark.wxs:tidemark.wxs)
   string(REPLACE ":" ";" source_and_name ${source_and_name})
   list(GET source_and_name 0 source)
   list(GET source_and_name 1 name)
@@ -59,7 +60,8 @@ add_custom_target(release_files ALL DEPENDS ${release_files})
 install(PROGRAMS ${TIDEMARK_RELEASE_DIR}/tidemark.exe ${TIDEMARK_RELEASE_DIR}/tidemark-send.exe
         DESTINATION .)
 install(FILES ${TIDEMARK_RELEASE_DIR}/LICENSE.txt ${TIDEMARK_RELEASE_DIR}/README.md
-              ${TIDEMARK_RELEASE_DIR}/using.md DESTINATION .)
+              ${TIDEMARK_RELEASE_DIR}/using.md ${TIDEMARK_RELEASE_DIR}/CHANGELOG.md
+        DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tidemark)

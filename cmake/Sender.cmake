@@ -37,7 +37,8 @@ endif()
 if(TARGET host_tests)
   target_link_libraries(host_tests PRIVATE tidemark_send_core)
   # The Debian package as scripts/package makes it: lintian finds nothing to object to,
-  # and its manual page renders without a warning.
+  # its manual page renders without a warning and names only files it holds, and its
+  # changelog begins with this version.
   add_test(NAME host.sender_package
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/host/sender_package_test.sh
             ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/sender-release)

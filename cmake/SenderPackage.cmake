@@ -1,7 +1,7 @@
 # The Debian package of tidemark-send, made by CPack from the sender-only release build
 # (TIDEMARK_SENDER_RELEASE, see scripts/package): the program in /usr/bin, stripped, its
-# manual page, and the package's copyright (machine-readable) and changelog, the way
-# Debian's policy and lintian expect them.
+# manual page and the user guide, and the package's copyright (machine-readable) and
+# changelog, the way Debian's policy and lintian expect them.
 
 # The homepage is the maker's web server that the program's own links name.
 file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/info/HomepageUrl.cpp TIDEMARK_HOMEPAGE_LINE
@@ -13,22 +13,26 @@ set(TIDEMARK_MAINTAINER "Tidemark developers <tidemark@${TIDEMARK_HOMEPAGE_HOST}
 set(SENDER_PACKAGE_FILES ${CMAKE_BINARY_DIR}/sender-package)
 file(MAKE_DIRECTORY ${SENDER_PACKAGE_FILES})
 
-# Debian wants the manual page and the changelog compressed with gzip -9 and without a
-# time stamp inside (-n), so that rebuilding gives the same bytes.
+# Debian wants the manual page, the changelog and the guide compressed with gzip -9 and
+# without a time stamp inside (-n), so that rebuilding gives the same bytes. The changelog
+# is CHANGELOG.md in Debian's format, each release dated by its day.
 configure_file(send/tidemark-send.1 ${SENDER_PACKAGE_FILES}/tidemark-send.1 @ONLY)
-string(TIMESTAMP SENDER_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-file(WRITE ${SENDER_PACKAGE_FILES}/changelog
-"tidemark-send (${PROJECT_VERSION}) unstable; urgency=medium
-
-  * Release ${PROJECT_VERSION} of Tidemark's sender.
-
- -- ${TIDEMARK_MAINTAINER}  ${SENDER_CHANGELOG_DATE}
-")
-set(SENDER_COMPRESSED ${SENDER_PACKAGE_FILES}/tidemark-send.1.gz ${SENDER_PACKAGE_FILES}/changelog.gz)
+configure_file(docs/using.md ${SENDER_PACKAGE_FILES}/using.md COPYONLY)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${SENDER_PACKAGE_FILES}/changelog
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/debian_changelog.py
+          ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md tidemark-send "${TIDEMARK_MAINTAINER}"
+          ${SENDER_PACKAGE_FILES}/changelog
+  DEPENDS CHANGELOG.md cmake/debian_changelog.py
+  VERBATIM)
+set(SENDER_DOCUMENTS tidemark-send.1 changelog using.md)
+list(TRANSFORM SENDER_DOCUMENTS PREPEND ${SENDER_PACKAGE_FILES}/
+     OUTPUT_VARIABLE SENDER_UNCOMPRESSED)
+list(TRANSFORM SENDER_UNCOMPRESSED APPEND .gz OUTPUT_VARIABLE SENDER_COMPRESSED)
 add_custom_command(OUTPUT ${SENDER_COMPRESSED}
-  COMMAND gzip -9 -n -f -k tidemark-send.1 changelog
+  COMMAND gzip -9 -n -f -k ${SENDER_DOCUMENTS}
   WORKING_DIRECTORY ${SENDER_PACKAGE_FILES}
-  DEPENDS ${SENDER_PACKAGE_FILES}/tidemark-send.1 ${SENDER_PACKAGE_FILES}/changelog)
+  DEPENDS ${SENDER_UNCOMPRESSED})
 add_custom_target(sender_package_files ALL DEPENDS ${SENDER_COMPRESSED})
 
 # The licence, as the machine-readable copyright format has it: each line indented by a
@@ -57,7 +61,7 @@ License: Expat
 install(TARGETS tidemark-send RUNTIME DESTINATION bin)
 install(FILES ${SENDER_PACKAGE_FILES}/tidemark-send.1.gz DESTINATION share/man/man1)
 install(FILES ${SENDER_PACKAGE_FILES}/copyright ${SENDER_PACKAGE_FILES}/changelog.gz
-        DESTINATION share/doc/tidemark-send)
+              ${SENDER_PACKAGE_FILES}/using.md.gz DESTINATION share/doc/tidemark-send)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tidemark-send)

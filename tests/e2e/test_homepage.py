@@ -6,7 +6,7 @@ import os
 from tidemark_e2e import WM_SYSCOMMAND, TidemarkTestCase, main, wait_until, wine_root
 
 HOST = b"tidemark.example"
-PAGE = "http://tidemark.example/software/download/index.php?Software=Tidemark&CurrentVersion=0.5.0.0"
+PAGE = "http://tidemark.example/software/download/index.php?Software=Tidemark&CurrentVersion=0.6.0.0"
 ABOUT = "Info \u00fcber Tidemark"
 
 
@@ -29,14 +29,14 @@ class HomepageTest(TidemarkTestCase):
     def test_links_open_the_update_page_and_the_about_box_shows_the_record(self):
         texts = self.tidemark.state()["text"]
         self.tidemark.screenshot("main-window")
-        self.assertEqual((texts[1015], texts[1011]), (b"Ver. 0.5.0.0", HOST))
+        self.assertEqual((texts[1015], texts[1011]), (b"Ver. 0.6.0.0", HOST))
 
         for command in (16, 31):
             self.tidemark.probe("post", str(WM_SYSCOMMAND), str(command), "0")
             box = self.tidemark.probe("findwin", ABOUT, "--timeout-ms", "20000")[0]
             texts = self.tidemark.state(window=box)["text"]
             self.assertEqual((texts[1013], texts[1012], texts[1014]),
-                             (b"Tidemark Version 0.5.0.0",
+                             (b"Tidemark Version 0.6.0.0",
                               b"Copyright (C) 2025-2026 Tidemark developers", HOST))
             if command == 16:
                 self.tidemark.screenshot("about-box")

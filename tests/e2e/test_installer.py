@@ -13,7 +13,8 @@ import tempfile
 from tidemark_e2e import HERE, TidemarkTestCase, main, send_line, wine_root
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
-INSTALLED = {"tidemark.exe", "tidemark-send.exe", "LICENSE.txt", "README.md", "using.md"}
+INSTALLED = {"tidemark.exe", "tidemark-send.exe", "LICENSE.txt", "README.md", "using.md",
+             "CHANGELOG.md"}
 BUILD_MSI = os.path.join(HERE, "..", "..", "packaging", "build-msi")
 BY_NAME = ("cmd", "/c", "tidemark-send.exe --version")  # in a new console
 

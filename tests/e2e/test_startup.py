@@ -38,7 +38,7 @@ class StartupTest(TidemarkTestCase):
         self.assertEqual(state["text"][1010], b"exit")
 
     def test_version_label_names_the_version_of_the_program_file(self):
-        self.assertEqual(self.tidemark.state()["text"][1015], b"Ver. 0.5.0.0")
+        self.assertEqual(self.tidemark.state()["text"][1015], b"Ver. 0.6.0.0")
 
     def test_client_area_has_a_blue_and_red_frame(self):
         state = self.tidemark.state()

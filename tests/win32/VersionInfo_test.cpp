@@ -50,15 +50,15 @@ TEST(VersionInfo, TheBuiltProgramCarriesItsRecord)
     VersionInfoCache cache(record, os, AnsiIsLeadByte);
 
     EXPECT_EQ("Tidemark", cache.GetProductName());
-    EXPECT_EQ("0.5.0.0", cache.GetVersionString());
-    EXPECT_EQ("0.5", cache.GetShortVersion());
+    EXPECT_EQ("0.6.0.0", cache.GetVersionString());
+    EXPECT_EQ("0.6", cache.GetShortVersion());
     EXPECT_EQ("none", cache.GetCompanyName());
     EXPECT_EQ("", cache.GetSpecialBuild());
     EXPECT_EQ("Copyright (C) 2025-2026 Tidemark developers", cache.GetLegalCopyright());
     std::int32_t parts[4] = {-1, -1, -1, -1};
     cache.GetVersionNumbers(&parts[0], &parts[1], &parts[2], &parts[3]);
     EXPECT_EQ(0, parts[0]);
-    EXPECT_EQ(5, parts[1]);
+    EXPECT_EQ(6, parts[1]);
     EXPECT_EQ(0, parts[2]);
     EXPECT_EQ(0, parts[3]);
     EXPECT_TRUE(EndsWith(Lower(cache.GetModulePath()), "\\tidemark.exe"))
