@@ -8,13 +8,18 @@
 
 set(TIDEMARK_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 
-# The installer package's custom action (ends a running Tidemark before files change): a
-# DLL that the package carries in its Binary table and Windows Installer loads; it is not
-# installed.
-add_library(installer_actions MODULE packaging/actions/InstallerActions.cpp)
+# The installer packages' custom actions (end a running Tidemark before files change, tidy
+# the PATH, add and remove the per-machine package's firewall rule): a DLL that the packages
+# carry in their Binary table and Windows Installer loads; it is not installed.
+add_library(installer_actions MODULE packaging/actions/InstallerActions.cpp
+            packaging/actions/FirewallRule.cpp packaging/actions/WindowsFirewall.cpp)
 set_target_properties(installer_actions PROPERTIES PREFIX "" OUTPUT_NAME installer-actions)
 target_compile_definitions(installer_actions PRIVATE ${TIDEMARK_WIN32_DEFINITIONS})
-target_link_libraries(installer_actions PRIVATE msi)
+target_link_libraries(installer_actions PRIVATE msi ole32 oleaut32 ws2_32)
+# The firewall rule is tested with a stand-in for the firewall.
+if(TARGET win32_tests)
+  target_sources(win32_tests PRIVATE packaging/actions/FirewallRule.cpp)
+endif()
 # The names a running Tidemark is known by, and its controls' ids.
 target_include_directories(installer_actions PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 if(NOT MSVC)
