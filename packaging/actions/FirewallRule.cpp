@@ -110,7 +110,7 @@ UINT AddTidemarkRule(FirewallRules& rules, const wchar_t* program, const wchar_t
                       L"SENDERS is not a list of addresses, networks or ranges: \"%.300ls\"; "
                       L"the port stays closed",
                       senders);
-        report.Say(line);
+        report.Fail(line);
         return ERROR_INSTALL_FAILURE;
     }
     // A rule left by an earlier installation (a repair, an upgrade) is replaced, not doubled.
@@ -131,7 +131,7 @@ UINT AddTidemarkRule(FirewallRules& rules, const wchar_t* program, const wchar_t
         std::swprintf(line, sizeof line / sizeof line[0],
                       L"the firewall refused the rule for %.300ls (0x%08lX)", program,
                       static_cast<unsigned long>(added));
-        report.Say(line);
+        report.Fail(line);
         return ERROR_INSTALL_FAILURE;
     }
     std::swprintf(line, sizeof line / sizeof line[0],

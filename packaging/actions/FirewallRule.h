@@ -35,6 +35,8 @@ protected:
 class RuleReport {
 public:
     virtual void Say(const wchar_t* text) = 0;
+    // The reason the installation fails.
+    virtual void Fail(const wchar_t* text) = 0;
 
 protected:
     ~RuleReport() = default;

@@ -75,7 +75,9 @@ bool RunExit(MSIHANDLE install, const char* program, DWORD* exitCode)
     PROCESS_INFORMATION started = {};
     if (!CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started)) {
-        Log(install, "could not start", command);
+        char reason[MAX_PATH + 48];
+        std::snprintf(reason, sizeof reason, "%s (error %lu)", command, GetLastError());
+        Log(install, "could not start", reason);
         return false;
     }
     UniqueHandle process(started.hProcess);

@@ -84,32 +84,31 @@ class InstallLog final : public RuleReport {
 public:
     explicit InstallLog(MSIHANDLE install) : install_(install) {}
 
-    void Say(const wchar_t* text) override
+    void Say(const wchar_t* text) override { Post(INSTALLMESSAGE_INFO, text); }
+
+    // As an error, which a user sees and a silent installation logs.
+    void Fail(const wchar_t* text) override
     {
-        std::swprintf(last_, sizeof last_ / sizeof last_[0], L"Tidemark: %ls", text);
-        Post(INSTALLMESSAGE_INFO);
+        Post(INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), text);
     }
 
-    // The last line again, as the error that a user sees and a silent installation logs.
-    void Fail() { Post(INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR)); }
-
 private:
-    void Post(INSTALLMESSAGE kind)
+    void Post(INSTALLMESSAGE kind, const wchar_t* text)
     {
+        wchar_t line[640];
+        std::swprintf(line, sizeof line / sizeof line[0], L"Tidemark: %ls", text);
         const MSIHANDLE record = MsiCreateRecord(0);
-        MsiRecordSetStringW(record, 0, last_);
+        MsiRecordSetStringW(record, 0, line);
         MsiProcessMessage(install_, kind, record);
         MsiCloseHandle(record);
     }
 
     MSIHANDLE install_;
-    wchar_t last_[640] = {};
 };
 
-// Runs `use` with the machine's firewall rules; a firewall that cannot be reached is told
-// and is a failure.
+// Runs `use` with the machine's firewall rules; the failure to reach them, or S_OK.
 template <typename Use>
-UINT WithFirewallRules(InstallLog& log, Use use)
+HRESULT WithFirewallRules(Use use)
 {
     const HRESULT initialized = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INetFwPolicy2* opened = nullptr;
@@ -119,22 +118,22 @@ UINT WithFirewallRules(InstallLog& log, Use use)
     ComRef<INetFwPolicy2> policy(opened);
     if (SUCCEEDED(result))
         result = policy->get_Rules(&rules);
-    UINT outcome = ERROR_INSTALL_FAILURE;
     if (SUCCEEDED(result)) {
         ComFirewallRules adapter(rules);
-        outcome = use(adapter);
+        use(adapter);
         rules->Release();
-    } else {
-        wchar_t line[96];
-        std::swprintf(line, sizeof line / sizeof line[0],
-                      L"the Windows Firewall cannot be reached (0x%08lX)",
-                      static_cast<unsigned long>(result));
-        log.Say(line);
     }
     policy.reset();
     if (SUCCEEDED(initialized))
         CoUninitialize();
-    return outcome;
+    return result;
+}
+
+void DescribeUnreachable(HRESULT result, wchar_t (&line)[96])
+{
+    std::swprintf(line, sizeof line / sizeof line[0],
+                  L"the Windows Firewall cannot be reached (0x%08lX)",
+                  static_cast<unsigned long>(result));
 }
 
 }  // namespace
@@ -151,15 +150,17 @@ extern "C" __declspec(dllexport) UINT __stdcall AddTidemarkFirewallRule(MSIHANDL
         (senders = std::wcschr(data, L'|')) != nullptr) {
         *senders++ = L'\0';
     } else {
-        log.Say(L"the firewall rule's program and senders did not reach the installation");
-        log.Fail();
+        log.Fail(L"the firewall rule's program and senders did not reach the installation");
         return ERROR_INSTALL_FAILURE;
     }
-    const UINT outcome = WithFirewallRules(log, [&](FirewallRules& rules) {
-        return AddTidemarkRule(rules, data, senders, log);
-    });
-    if (outcome != ERROR_SUCCESS)
-        log.Fail();
+    UINT outcome = ERROR_INSTALL_FAILURE;
+    const HRESULT reached = WithFirewallRules(
+        [&](FirewallRules& rules) { outcome = AddTidemarkRule(rules, data, senders, log); });
+    if (FAILED(reached)) {
+        wchar_t line[96];
+        DescribeUnreachable(reached, line);
+        log.Fail(line);
+    }
     return outcome;
 }
 
@@ -167,9 +168,12 @@ extern "C" __declspec(dllexport) UINT __stdcall AddTidemarkFirewallRule(MSIHANDL
 extern "C" __declspec(dllexport) UINT __stdcall RemoveTidemarkFirewallRule(MSIHANDLE install)
 {
     InstallLog log(install);
-    WithFirewallRules(log, [&](FirewallRules& rules) {
-        RemoveTidemarkRule(rules, log);
-        return static_cast<UINT>(ERROR_SUCCESS);
-    });
+    const HRESULT reached =
+        WithFirewallRules([&](FirewallRules& rules) { RemoveTidemarkRule(rules, log); });
+    if (FAILED(reached)) {
+        wchar_t line[96];
+        DescribeUnreachable(reached, line);
+        log.Say(line);
+    }
     return ERROR_SUCCESS;
 }
