@@ -47,14 +47,14 @@ TEST(FirewallRuleTest, ReplacesTheRuleWithOneForTheProgramAndTheSendersOnTheRece
     EXPECT_EQ(firewall.calls, (std::vector<std::wstring>{L"remove " + name, L"add " + name}));
     const FirewallRule& rule = firewall.added.at(0);
     EXPECT_STREQ(rule.applicationName, kProgram);
-    EXPECT_STREQ(rule.remoteAddresses, senders);
+    EXPECT_STREQ(rule.remoteAddresses, L"10.1.2.0/24,192.168.1.20");
     EXPECT_EQ(std::wstring(rule.localPorts) + L"/" + std::to_wstring(rule.protocol), L"26112/6");
     EXPECT_EQ(rule.profiles, NET_FW_PROFILE2_DOMAIN | NET_FW_PROFILE2_PRIVATE);
     EXPECT_EQ(rule.direction, NET_FW_RULE_DIR_IN);
     EXPECT_EQ(rule.action, NET_FW_ACTION_ALLOW);
     EXPECT_TRUE(rule.enabled);
     EXPECT_NE(std::wstring(rule.description).find(L"SENDERS"), std::wstring::npos);
-    EXPECT_NE(report.said.find(senders), std::wstring::npos);
+    EXPECT_NE(report.said.find(rule.remoteAddresses), std::wstring::npos);
     EXPECT_EQ(report.failed, L"");
 }
 
