@@ -3,8 +3,8 @@ Tidemark runs (which it ends and starts anew), put the files, the shortcut, the 
 log-on and their folder at the end of the PATH in place; what they start receives lines;
 removing them while Tidemark runs leaves nothing behind. The per-user package also
 installs over a rebuild of its own; the per-machine one takes its senders on the command
-line, and an upgrade that fails (senders that are no address list) puts the older version
-back and starts it again."""
+line, and a run of it with senders that are no address list fails, says why in its log,
+and starts the Tidemark it ended again."""
 
 import filecmp
 import os
@@ -148,7 +148,8 @@ class PerMachineInstallerTest(InstallerTestCase):
         # rollback starts Tidemark again.
         self.install_while_running(msi, "SENDERS=10.1.2.0/24;all", "/l*v", r"C:\change.log",
                                    exit_code=1603 & 0xFF)
-        with open(os.path.join(folder, "../../change.log"), encoding="latin-1") as log:
+        with open(os.path.join(self.tidemark.wine.prefix, "drive_c/change.log"),
+                  encoding="latin-1") as log:
             self.assertIn('SENDERS is not a list of addresses, networks or ranges: '
                           '"10.1.2.0/24;all"', log.read())
         # Wine's rollback also takes the product's registration, which Windows' keeps: a run
@@ -158,7 +159,7 @@ class PerMachineInstallerTest(InstallerTestCase):
         self.assertEqual(set(os.listdir(folder)), INSTALLED)
         self.assertEqual(self.run_value("HKLM"), r"C:\Program Files\Tidemark\tidemark.exe")
         self.assertIsNone(self.run_value("HKCU"))
-        self.assertEqual(self.path(SYSTEM_ENVIRONMENT), system_path + r";C:\Program Files\Tidemark" + "\\")
+        self.assertEqual(self.path(SYSTEM_ENVIRONMENT), system_path + ";C:\\Program Files\\Tidemark\\")
         # Wine's ProgramMenuFolder is the user's Start menu, also for all users; Windows'
         # is the all-users one.
         home = self.wine("winepath", "-u", self.wine("cmd", "/c", "echo %USERPROFILE%")[1])[1]
