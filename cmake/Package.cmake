@@ -1,20 +1,25 @@
 # The Windows release packages, made in the Windows build folder: the ZIP (CPack) and, where
-# wixl is found, the per-user Windows Installer package (packaging/tidemark.wxs). What they
-# hold is gathered in release/ first, under the names the user sees: the programs without
-# their debugging sections (the tests run the unstripped ones in bin/), the licence, the
-# user README and the user guide. wixl looks for the files it names in the current folder
-# (first) and beside its source, so it runs in that folder, with its source and the icon
-# gathered there too.
+# wixl is found, the per-user and the per-machine Windows Installer packages
+# (packaging/tidemark.wxs). What they hold is gathered in release/ first, under the names
+# the user sees: the programs without their debugging sections (the tests run the
+# unstripped ones in bin/), the licence, the user README and the user guide. wixl looks for
+# the files it names in the current folder (first) and beside its source, so it runs in
+# that folder, with its source and the icon gathered there too.
 
 set(TIDEMARK_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 
-# The installer package's custom action (ends a running Tidemark before files change): a
-# DLL that the package carries in its Binary table and Windows Installer loads; it is not
-# installed.
-add_library(installer_actions MODULE packaging/actions/InstallerActions.cpp)
+# The installer packages' custom actions (end a running Tidemark before files change, tidy
+# the PATH, add and remove the per-machine package's firewall rule): a DLL that the packages
+# carry in their Binary table and Windows Installer loads; it is not installed.
+add_library(installer_actions MODULE packaging/actions/InstallerActions.cpp
+            packaging/actions/FirewallRule.cpp packaging/actions/WindowsFirewall.cpp)
 set_target_properties(installer_actions PROPERTIES PREFIX "" OUTPUT_NAME installer-actions)
 target_compile_definitions(installer_actions PRIVATE ${TIDEMARK_WIN32_DEFINITIONS})
-target_link_libraries(installer_actions PRIVATE msi)
+target_link_libraries(installer_actions PRIVATE msi ole32 oleaut32 ws2_32)
+# The firewall rule is tested with a stand-in for the firewall.
+if(TARGET win32_tests)
+  target_sources(win32_tests PRIVATE packaging/actions/FirewallRule.cpp)
+endif()
 # The names a running Tidemark is known by, and its controls' ids.
 target_include_directories(installer_actions PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 if(NOT MSVC)
@@ -70,17 +75,27 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Tidemark-${PROJECT_VERSION}-win64)
 include(CPack)
 
-# The installer's version has the three fields that Windows Installer compares; the rest of
-# the package is made by packaging/build-msi (wixl, then msibuild for what wixl cannot write).
+# The installer packages' version has the three fields that Windows Installer compares; the
+# rest of each package is made by packaging/build-msi (wixl, then msibuild for what wixl
+# cannot write): the per-user one and, for administrators and deployment tools, the
+# per-machine one.
 find_program(TIDEMARK_WIXL wixl)
 find_program(TIDEMARK_MSIBUILD msibuild)
 if(TIDEMARK_WIXL AND TIDEMARK_MSIBUILD)
-  set(msi ${CMAKE_BINARY_DIR}/Tidemark-${PROJECT_VERSION}-win64.msi)
   set(msi_version ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
-  add_custom_command(OUTPUT ${msi}
-    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/packaging/build-msi ${msi_version} ${msi}
-    WORKING_DIRECTORY ${TIDEMARK_RELEASE_DIR}
-    DEPENDS ${release_files} packaging/build-msi packaging/Environment.idt
-    COMMENT "Building the Windows Installer package")
-  add_custom_target(installer_package ALL DEPENDS ${msi})
+  set(msi_packages)
+  foreach(scope user machine)
+    set(suffix "")
+    if(scope STREQUAL "machine")
+      set(suffix -machine)
+    endif()
+    set(msi ${CMAKE_BINARY_DIR}/Tidemark-${PROJECT_VERSION}-win64${suffix}.msi)
+    add_custom_command(OUTPUT ${msi}
+      COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/packaging/build-msi ${msi_version} ${msi} ${scope}
+      WORKING_DIRECTORY ${TIDEMARK_RELEASE_DIR}
+      DEPENDS ${release_files} packaging/build-msi
+      COMMENT "Building the ${scope} Windows Installer package")
+    list(APPEND msi_packages ${msi})
+  endforeach()
+  add_custom_target(installer_package ALL DEPENDS ${msi_packages})
 endif()

@@ -75,7 +75,9 @@ bool RunExit(MSIHANDLE install, const char* program, DWORD* exitCode)
     PROCESS_INFORMATION started = {};
     if (!CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started)) {
-        Log(install, "could not start", command);
+        char reason[MAX_PATH + 48];
+        std::snprintf(reason, sizeof reason, "%s (error %lu)", command, GetLastError());
+        Log(install, "could not start", reason);
         return false;
     }
     UniqueHandle process(started.hProcess);
@@ -170,15 +172,17 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningTidemark(MSIHANDLE ins
     return ERROR_SUCCESS;
 }
 
-// Immediate, at the end of every installation and removal: takes empty entries out of the
-// user's PATH. Taking the programs' folder out of it (at removal, and in an upgrade before
-// the new version adds it again) leaves its separator behind, and Wine's console, given a
-// PATH with an empty entry, runs nothing at all by name.
-extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE)
+namespace {
+
+// Takes empty entries out of a PATH kept in the registry. Taking the programs' folder out of
+// it (at removal, and in an upgrade before the new version adds it again) leaves its
+// separator behind, and Wine's console, given a PATH with an empty entry, runs nothing at
+// all by name.
+UINT TidyPath(HKEY root, const wchar_t* environmentKey)
 {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                      &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, environmentKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened) !=
+        ERROR_SUCCESS) {
         return ERROR_SUCCESS;
     }
     UniqueKey key(opened);
@@ -214,4 +218,20 @@ extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE)
                        (kept + 1) * sizeof(wchar_t));
     }
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// Immediate, at the end of every installation and removal of the per-user package.
+extern "C" __declspec(dllexport) UINT __stdcall TidyUserPath(MSIHANDLE)
+{
+    return TidyPath(HKEY_CURRENT_USER, L"Environment");
+}
+
+// Deferred without impersonation, after the per-machine package has changed the system's
+// PATH: only an administrator may write it.
+extern "C" __declspec(dllexport) UINT __stdcall TidyMachinePath(MSIHANDLE)
+{
+    return TidyPath(HKEY_LOCAL_MACHINE,
+                    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment");
 }
