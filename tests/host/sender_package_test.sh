@@ -6,6 +6,7 @@ set -euo pipefail
 root=$1 build=$2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTIDEMARK_SENDER_RELEASE=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
+rm -f "$build"/tidemark-send_*_amd64.deb  # an earlier version's package may lie there
 (cd "$build" && cpack -G DEB >/dev/null 2>&1)
 deb=$(ls "$build"/tidemark-send_*_amd64.deb)
 lintian_output=$(lintian --tag-display-limit 0 "$deb" 2>&1 || true)
