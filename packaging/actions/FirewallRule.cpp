@@ -5,6 +5,7 @@
 #include <netfw.h>
 
 #include <cwchar>
+#include <string>
 
 const wchar_t kTidemarkRuleName[] = L"Tidemark (per-machine package)";
 
@@ -114,19 +115,16 @@ UINT AddTidemarkRule(FirewallRules& rules, const wchar_t* program, const wchar_t
         return ERROR_INSTALL_FAILURE;
     }
     // No entry holds a space: the firewall gets the list without those around the commas.
-    wchar_t addresses[512];
-    size_t kept = 0;
-    for (const wchar_t* read = senders; *read && kept + 1 < sizeof addresses / sizeof addresses[0];
-         ++read) {
+    std::wstring addresses;
+    for (const wchar_t* read = senders; *read; ++read) {
         if (*read != L' ')
-            addresses[kept++] = *read;
+            addresses += *read;
     }
-    addresses[kept] = L'\0';
     // A rule left by an earlier installation (a repair, an upgrade) is replaced, not doubled.
     rules.Remove(kTidemarkRuleName);
     const FirewallRule rule{kTidemarkRuleName, kRuleDescription, program,
                             NET_FW_IP_PROTOCOL_TCP, L"26112",
-                            NET_FW_PROFILE2_DOMAIN | NET_FW_PROFILE2_PRIVATE, addresses,
+                            NET_FW_PROFILE2_DOMAIN | NET_FW_PROFILE2_PRIVATE, addresses.c_str(),
                             NET_FW_RULE_DIR_IN, NET_FW_ACTION_ALLOW, true};
     const HRESULT added = rules.Add(rule);
     if (added == E_NOTIMPL) {
@@ -144,7 +142,8 @@ UINT AddTidemarkRule(FirewallRules& rules, const wchar_t* program, const wchar_t
         return ERROR_INSTALL_FAILURE;
     }
     std::swprintf(line, sizeof line / sizeof line[0],
-                  L"firewall rule added: TCP 26112 to %.300ls from %.150ls", program, addresses);
+                  L"firewall rule added: TCP 26112 to %.300ls from %.150ls", program,
+                  addresses.c_str());
     report.Say(line);
     return ERROR_SUCCESS;
 }

@@ -9,6 +9,7 @@
 #include <netfw.h>
 
 #include <cwchar>
+#include <string>
 #include <memory>
 
 #include "packaging/actions/FirewallRule.h"
@@ -142,20 +143,26 @@ void DescribeUnreachable(HRESULT result, wchar_t (&line)[96])
 // SENDERS.
 extern "C" __declspec(dllexport) UINT __stdcall AddTidemarkFirewallRule(MSIHANDLE install)
 {
-    wchar_t data[2 * MAX_PATH + 1024] = {};
-    DWORD size = sizeof data / sizeof data[0];
     InstallLog log(install);
-    wchar_t* senders = nullptr;
-    if (MsiGetPropertyW(install, L"CustomActionData", data, &size) == ERROR_SUCCESS &&
-        (senders = std::wcschr(data, L'|')) != nullptr) {
-        *senders++ = L'\0';
-    } else {
+    // However long the list of senders, it is read whole: a cut one would let others in.
+    DWORD size = 0;
+    std::wstring data;
+    if (MsiGetPropertyW(install, L"CustomActionData", &data[0], &size) == ERROR_MORE_DATA) {
+        data.resize(++size);
+        if (MsiGetPropertyW(install, L"CustomActionData", &data[0], &size) != ERROR_SUCCESS)
+            data.clear();
+    }
+    const size_t bar = data.find(L'|');
+    if (bar == std::wstring::npos) {
         log.Fail(L"the firewall rule's program and senders did not reach the installation");
         return ERROR_INSTALL_FAILURE;
     }
+    data[bar] = L'\0';
+    const wchar_t* program = data.c_str();
+    const wchar_t* senders = program + bar + 1;
     UINT outcome = ERROR_INSTALL_FAILURE;
     const HRESULT reached = WithFirewallRules(
-        [&](FirewallRules& rules) { outcome = AddTidemarkRule(rules, data, senders, log); });
+        [&](FirewallRules& rules) { outcome = AddTidemarkRule(rules, program, senders, log); });
     if (FAILED(reached)) {
         wchar_t line[96];
         DescribeUnreachable(reached, line);

@@ -17,6 +17,7 @@ struct RecordingFirewall : FirewallRules {
     {
         calls.push_back(L"add " + std::wstring(rule.name));
         added.push_back(rule);
+        remoteAddresses.push_back(rule.remoteAddresses);  // lives only as long as the call
         return addResult;
     }
     HRESULT Remove(const wchar_t* name) override
@@ -28,6 +29,7 @@ struct RecordingFirewall : FirewallRules {
     HRESULT removeResult = S_OK;
     std::vector<std::wstring> calls;
     std::vector<FirewallRule> added;
+    std::vector<std::wstring> remoteAddresses;
 };
 
 struct RecordingReport : RuleReport {
@@ -47,15 +49,22 @@ TEST(FirewallRuleTest, ReplacesTheRuleWithOneForTheProgramAndTheSendersOnTheRece
     EXPECT_EQ(firewall.calls, (std::vector<std::wstring>{L"remove " + name, L"add " + name}));
     const FirewallRule& rule = firewall.added.at(0);
     EXPECT_STREQ(rule.applicationName, kProgram);
-    EXPECT_STREQ(rule.remoteAddresses, L"10.1.2.0/24,192.168.1.20");
+    EXPECT_EQ(firewall.remoteAddresses.at(0), L"10.1.2.0/24,192.168.1.20");
     EXPECT_EQ(std::wstring(rule.localPorts) + L"/" + std::to_wstring(rule.protocol), L"26112/6");
     EXPECT_EQ(rule.profiles, NET_FW_PROFILE2_DOMAIN | NET_FW_PROFILE2_PRIVATE);
     EXPECT_EQ(rule.direction, NET_FW_RULE_DIR_IN);
     EXPECT_EQ(rule.action, NET_FW_ACTION_ALLOW);
     EXPECT_TRUE(rule.enabled);
     EXPECT_NE(std::wstring(rule.description).find(L"SENDERS"), std::wstring::npos);
-    EXPECT_NE(report.said.find(rule.remoteAddresses), std::wstring::npos);
+    EXPECT_NE(report.said.find(firewall.remoteAddresses.at(0)), std::wstring::npos);
     EXPECT_EQ(report.failed, L"");
+
+    std::wstring many;  // longer than any buffer of a line: it reaches the firewall whole
+    for (int network = 0; network < 60; ++network)
+        many += L"10.1." + std::to_wstring(network) + L".0/24,";
+    many.pop_back();
+    ASSERT_EQ(AddTidemarkRule(firewall, kProgram, many.c_str(), report), ERROR_SUCCESS);
+    EXPECT_EQ(firewall.remoteAddresses.at(1), many);
 }
 
 TEST(FirewallRuleTest, SendersThatAreNoAddressListFailTheInstallationAndOpenNothing)
