@@ -204,11 +204,7 @@ int LiveEvents(const Arguments& args) {
     gHookStart = GetTickCount();
     std::printf("ready\n");
     std::fflush(stdout);
-    MSG msg;
-    while (GetTickCount() - gHookStart < std::strtoul(args.positional[0].c_str(), nullptr, 10)) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    PumpMessagesFor(std::strtoul(args.positional[0].c_str(), nullptr, 10));
     UnhookWinEvent(hook);
     return kExitOk;
 }
