@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <oleacc.h>
 
+#include "framework/SystemProc.h"
+
 namespace {
 
 // The store's class and interface, and the two properties noted: the accessible name,
@@ -21,12 +23,6 @@ using CoInitializeExProc = HRESULT(WINAPI*)(LPVOID, DWORD);
 using CoCreateInstanceProc = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 using CoUninitializeProc = void(WINAPI*)();
 
-template <typename Proc>
-Proc Lookup(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 }  // namespace
 
 // COM is looked up when the window opens rather than imported: the notes are a help
@@ -34,8 +30,8 @@ Proc Lookup(HMODULE module, const char* name)
 bool CAccessibleAnnotations::Open()
 {
     m_ole32 = ::LoadLibraryA("ole32.dll");
-    const auto coInitializeEx = Lookup<CoInitializeExProc>(m_ole32, "CoInitializeEx");
-    const auto coCreateInstance = Lookup<CoCreateInstanceProc>(m_ole32, "CoCreateInstance");
+    const auto coInitializeEx = LookUpProc<CoInitializeExProc>(m_ole32, "CoInitializeEx");
+    const auto coCreateInstance = LookUpProc<CoCreateInstanceProc>(m_ole32, "CoCreateInstance");
     if (coInitializeEx == nullptr || coCreateInstance == nullptr)
         return false;
     // Another part of the thread may have started COM in another way; then that stays.
@@ -88,7 +84,7 @@ void CAccessibleAnnotations::Close()
     }
     m_notes.clear();
     if (m_comStarted)
-        Lookup<CoUninitializeProc>(m_ole32, "CoUninitialize")();
+        LookUpProc<CoUninitializeProc>(m_ole32, "CoUninitialize")();
     m_comStarted = false;
     if (m_ole32 != nullptr)
         ::FreeLibrary(m_ole32);
