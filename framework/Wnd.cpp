@@ -202,6 +202,23 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    struct Sent {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } sent{message, wParam, lParam};
+    ::EnumChildWindows(
+        m_hWnd,
+        [](HWND child, LPARAM context) {
+            const Sent& s = *reinterpret_cast<const Sent*>(context);
+            ::SendMessageA(child, s.message, s.wParam, s.lParam);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&sent));
+}
+
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return ::PostMessageA(m_hWnd, message, wParam, lParam);

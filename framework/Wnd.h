@@ -31,6 +31,9 @@ public:
     // Thin wrappers of the window functions the program uses.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // To every child and their children: the system tells only top-level windows of
+    // changes that every control must see (colours, settings).
+    void SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam) const;
     BOOL ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }

@@ -21,6 +21,7 @@
 #define IDC_EXIT                        1010
 #define IDC_HOMEPAGE_LINK               1011
 #define IDC_VERSION_LABEL               1015
+#define IDC_MESSAGE_LIST_LABEL          1016
 
 /* About box (template 100) */
 #define IDC_ABOUT_COPYRIGHT             1012

@@ -4,6 +4,7 @@
 #include "app/WindowLayout.h"
 #include "app/win32/RunningInstance.h"
 #include "controls/DisplayScale.h"
+#include "controls/win32/HighContrast.h"
 #include "framework/WinApp.h"
 #include "framework/WindowDpi.h"
 #include "info/win32/AboutDlg.h"
@@ -88,6 +89,9 @@ const MessageMap* CTidemarkDlg::GetMessageMap() const
         OnMessage<WM_DPICHANGED, &CTidemarkDlg::OnDpiChanged>(),
         OnMessage<WM_DESTROY, &CTidemarkDlg::OnDestroy>(),
         OnMessage<WM_QUERYENDSESSION, &CTidemarkDlg::OnQueryEndSession>(),
+        OnMessage<WM_ACTIVATE, &CTidemarkDlg::OnActivate>(),
+        OnMessage<WM_SYSCOLORCHANGE, &CTidemarkDlg::OnSysColorChange>(),
+        OnMessage<WM_SETTINGCHANGE, &CTidemarkDlg::OnSettingChange>(),
         OnMessage<WM_ENDSESSION, &CTidemarkDlg::OnEndSession>(),
     };
     static const MessageMap map = MakeMessageMap(CDialog::GetThisMessageMap(), entries);
@@ -122,6 +126,7 @@ BOOL CTidemarkDlg::OnInitDialog()
         return FALSE;
     }
     RunningInstance::Mark(m_hWnd);
+    SetUpAccessibility();
 
     m_bExitRequested = false;
 
@@ -198,6 +203,11 @@ void CTidemarkDlg::PopUp()
             ::SetActiveWindow(nullptr);
         ShowWindow(SW_SHOWNA);
     }
+    RestartHidePeriod();
+}
+
+void CTidemarkDlg::RestartHidePeriod()
+{
     m_lastPopUp = ::GetTickCount();
     if (!m_bHideTimerRunning) {
         SetTimer(m_hideTimerId, m_hideTimerElapse);
@@ -205,16 +215,43 @@ void CTidemarkDlg::PopUp()
     }
 }
 
+// After every change of the list, on the window's thread. While the listener still reads
+// a sender's line, the top line is only a piece of it (the sender's address): a screen
+// reader is told the line once it is whole.
+void CTidemarkDlg::OnListChanged()
+{
+    PopUp();
+    m_liveRegion.TopLineChanged(m_listener.m_connectionSocket == 0);
+}
+
+// The window pops up without taking the keyboard, so a screen reader would not notice a
+// new line: the list is a polite live region, told of each change. "X" is read as "Hide":
+// where the system keeps no name apart from the text, the button's text is the name and
+// it shows "X" all the same.
+void CTidemarkDlg::SetUpAccessibility()
+{
+    const HWND list = m_messageList.m_hWnd;
+    m_liveRegion.Attach(list);
+    m_annotations.Open();
+    m_annotations.MarkPoliteLiveRegion(list, CHILDID_SELF);
+    m_annotations.MarkPoliteLiveRegion(list, CLiveRegionAnnouncer::kTopItem);
+    m_annotations.SetName(list, L"Received lines");
+    if (!m_annotations.SetName(m_hideButton.m_hWnd, L"Hide"))
+        m_hideButton.ShowTextAsSign("Hide");
+    m_bHighContrast = IsHighContrastOn();
+}
+
 // Setting the timer again for every line would cost a call into the system per line (a
 // Wine server request): a tick that comes before the period after the last line is over
 // waits for the rest of it instead. The window hides a period after its last line, and
-// while the user has it open the timer ticks on every period without hiding it.
+// while the user has it open or works in it the timer ticks on every period without
+// hiding it.
 void CTidemarkDlg::OnHideTimer()
 {
     const DWORD sinceLastPopUp = ::GetTickCount() - m_lastPopUp;
     if (sinceLastPopUp < m_hideTimerElapse) {
         SetTimer(m_hideTimerId, m_hideTimerElapse - sinceLastPopUp);
-    } else if (m_bOpenedByUser) {
+    } else if (m_bOpenedByUser || ::GetForegroundWindow() == m_hWnd) {
         SetTimer(m_hideTimerId, m_hideTimerElapse);
     } else {
         ShowWindow(SW_HIDE);
@@ -229,6 +266,8 @@ void CTidemarkDlg::OnTimer(UINT_PTR id)
         OnHideTimer();
     } else if (id == kListRepaintTimerId) {
         m_listOutput.RepaintHeldList();
+    } else if (id == kAnnounceTimerId) {
+        m_liveRegion.OnIntervalEnd();
     } else if (id == kTrayRetryTimerId) {
         KeepTrayIconShown(m_trayIcon.AddAgain());
     }
@@ -314,13 +353,47 @@ void CTidemarkDlg::OnHide()
     m_bOpenedByUser = false;
 }
 
+// The user has left the window: its hide period starts now, as after a line.
+LRESULT CTidemarkDlg::OnActivate(WPARAM state, LPARAM)
+{
+    if (LOWORD(state) == WA_INACTIVE && IsWindowVisible())
+        RestartHidePeriod();
+    return Default();
+}
+
+LRESULT CTidemarkDlg::OnSysColorChange(WPARAM wParam, LPARAM lParam)
+{
+    FollowSystemColours(WM_SYSCOLORCHANGE, wParam, lParam);
+    return Default();
+}
+
+LRESULT CTidemarkDlg::OnSettingChange(WPARAM wParam, LPARAM lParam)
+{
+    FollowSystemColours(WM_SETTINGCHANGE, wParam, lParam);
+    return Default();
+}
+
+// High contrast switched, or the colour scheme changed: only the window hears of it, and
+// tells its controls.
+void CTidemarkDlg::FollowSystemColours(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    m_bHighContrast = IsHighContrastOn();
+    SendMessageToDescendants(message, wParam, lParam);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 // Enter and Escape never reach the dialog's own keyboard handling, which would press the
-// default button or end the dialog: Enter goes to the focused control as a plain key,
-// Escape hides the window.
+// default button or end the dialog: Enter goes to the focused control as a plain key (in
+// the list it opens the chosen line), Escape hides the window.
 BOOL CTidemarkDlg::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+    m_bListKey = (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) &&
+                 msg->hwnd == m_messageList.m_hWnd;
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+        if (m_bListKey)
+            ShowChosenLine();
         return FALSE;
+    }
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
         OnHide();
         return FALSE;
@@ -366,6 +439,8 @@ void CTidemarkDlg::StopInOrder()
         return;
     m_bStopped = true;
     m_listOutput.Close();
+    m_liveRegion.Stop();
+    m_annotations.Close();
     m_listener.BeginStop();
     ClearList();
     m_listener.WakeListener();
@@ -481,7 +556,10 @@ void CTidemarkDlg::OnPaint()
     }
 
     // The frame: top and right edges blue, then bottom and left red, which therefore
-    // win the top-left and bottom-right corners.
+    // win the top-left and bottom-right corners. In high contrast only the system's
+    // colours are shown.
+    if (m_bHighContrast)
+        return;
     RECT client;
     GetClientRect(&client);
     const int w = client.right - client.left;
@@ -500,7 +578,15 @@ HCURSOR CTidemarkDlg::OnQueryDragIcon()
     return static_cast<HCURSOR>(m_hIcon);
 }
 
+// A click opens the line it chose; keys only move the selection (a box at every step
+// would stop a reader browsing the list), and Enter opens it.
 void CTidemarkDlg::OnSelChangeMessageList()
+{
+    if (!m_bListKey)
+        ShowChosenLine();
+}
+
+void CTidemarkDlg::ShowChosenLine()
 {
     // The hide timer leaves the window alone while the user reads the line.
     m_bOpenedByUser = true;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/win32/AccessibleAnnotations.h"
 #include "app/win32/ListenerHost.h"
+#include "app/win32/LiveRegionAnnouncer.h"
 #include "app/win32/MessageListBox.h"
 #include "app/win32/SingleInstanceGuard.h"
 #include "app/win32/TrayIcon.h"
 #include "app/win32/WindowTimers.h"
 #include "controls/win32/HButton.h"
+#include "controls/win32/NamedGlyphButton.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 
@@ -34,6 +37,9 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnSelChangeMessageList();
+    LRESULT OnActivate(WPARAM state, LPARAM);
+    LRESULT OnSysColorChange(WPARAM, LPARAM);
+    LRESULT OnSettingChange(WPARAM, LPARAM);
     void OnTimer(UINT_PTR id);
     void OnHomepage();
 
@@ -57,6 +63,11 @@ private:
     void OnTaskbarCreated();
     void KeepTrayIconShown(bool shown);
     void OnShowRequest();
+    void RestartHidePeriod();
+    void OnListChanged();
+    void ShowChosenLine();
+    void SetUpAccessibility();
+    void FollowSystemColours(UINT message, WPARAM wParam, LPARAM lParam);
 
     HICON m_hIcon;
     HCURSOR m_hLinkCursor;
@@ -67,7 +78,12 @@ private:
     // and the window's half of its life.
     CListenerHost m_listener;
     // Every line enters the list through it. Closed before the listener is waited for.
-    CMessageListBox m_listOutput{*this, m_messageList, [this] { PopUp(); }};
+    CMessageListBox m_listOutput{*this, m_messageList, [this] { OnListChanged(); }};
+    CAccessibleAnnotations m_annotations;
+    CLiveRegionAnnouncer m_liveRegion{*this, kAnnounceTimerId};
+    // The message being dispatched is a key for the list: a selection it makes is browsing.
+    bool m_bListKey = false;
+    bool m_bHighContrast = false;
     bool m_bExitRequested = false;
     bool m_bStopped = false;
     MSG m_exitMsg{};
@@ -81,7 +97,7 @@ private:
     CButton m_exitButton;
     CButton m_clearButton;
     CStatic m_versionLabel;
-    CButton m_hideButton;
+    CNamedGlyphButton m_hideButton;
     CListBox m_messageList;
 };
 

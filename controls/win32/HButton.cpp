@@ -4,6 +4,7 @@
 
 #include "controls/DisplayScale.h"
 #include "controls/HButtonGeometry.h"
+#include "controls/win32/KeyboardFocusCue.h"
 #include "framework/WindowDpi.h"
 
 namespace {
@@ -45,7 +46,10 @@ private:
 
 }  // namespace
 
-CHButton::CHButton() : m_backgroundColour(::GetSysColor(COLOR_BTNFACE)) {}
+CHButton::CHButton() : m_backgroundColour(::GetSysColor(COLOR_BTNFACE))
+{
+    m_bHighContrast = m_highContrastQuery();
+}
 
 CHButton::~CHButton() = default;
 
@@ -60,6 +64,8 @@ const MessageMap* CHButton::GetMessageMap() const
         OnMessage<WM_LBUTTONUP, &CHButton::OnMouseButton>(),
         OnMessage<WM_MOUSELEAVE, &CHButton::OnMouseLeave>(),
         OnMessage<WM_RBUTTONUP, &CHButton::OnMouseButton>(),
+        OnMessage<WM_SYSCOLORCHANGE, &CHButton::OnSystemColoursChanged>(),
+        OnMessage<WM_SETTINGCHANGE, &CHButton::OnSystemColoursChanged>(),
     };
     static const MessageMap map = MakeMessageMap(CWnd::GetThisMessageMap(), entries);
     return &map;
@@ -98,6 +104,26 @@ LRESULT CHButton::OnMouseLeave(WPARAM, LPARAM)
     m_bHover = FALSE;
     Invalidate(TRUE);
     return 0;
+}
+
+// The user switched high contrast or changed the colour scheme: the next draw follows.
+LRESULT CHButton::OnSystemColoursChanged(WPARAM, LPARAM)
+{
+    ReadSystemColours();
+    return Default();
+}
+
+void CHButton::ReadSystemColours()
+{
+    m_bHighContrast = m_highContrastQuery();
+    m_backgroundColour = ::GetSysColor(COLOR_BTNFACE);
+    Invalidate(TRUE);
+}
+
+void CHButton::SetHighContrastQuery(HighContrastQuery query)
+{
+    m_highContrastQuery = query;
+    ReadSystemColours();
 }
 
 void CHButton::SetLinkCursor(HCURSOR cursor)
@@ -171,6 +197,8 @@ bool CHButton::IsUnderlined() const
 
 COLORREF CHButton::TextColour() const
 {
+    if (m_bHighContrast)
+        return ::GetSysColor(COLOR_HOTLIGHT);
     return m_bHoverColourEnabled && m_bHover ? m_hoverColour : m_linkColour;
 }
 
@@ -221,7 +249,10 @@ void CHButton::DrawItem(DRAWITEMSTRUCT* item)
             ::TextOutA(dc, origin.x, origin.y, caption.c_str(), length);
         }
     }
+    if (item->itemState & ODS_FOCUS)
+        DrawKeyboardFocus(m_hWnd, dc, item->rcItem);
 
     MoveWindow(target.left, target.top, target.right - target.left, target.bottom - target.top,
                TRUE);
 }
+

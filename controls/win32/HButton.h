@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/win32/HighContrast.h"
 #include "framework/Controls.h"
 
 // A push button that looks and behaves like a link on a web page: its caption in the
@@ -8,6 +9,9 @@
 // icon in front of the caption, and a tooltip. On every draw it moves and resizes
 // itself to fit its caption around its old centre. Its pixel sizes are those of 96 dots
 // per inch, scaled to the window's.
+//
+// In high contrast it draws in the system's link colour on the dialog's face, whatever
+// colours it was given, and it shows the keyboard focus with a focus rectangle.
 //
 // It does not act on a click itself: the owner gets the ordinary BN_CLICKED. The control
 // must carry BS_OWNERDRAW in its template. The cursor and icon stay the caller's.
@@ -28,6 +32,9 @@ public:
     // covers the client area of the moment of the first call.
     void SetToolTipText(const char* text, BOOL activate);
 
+    // Where the button learns whether high contrast is on; the system by default.
+    void SetHighContrastQuery(HighContrastQuery query);
+
     BOOL PreTranslateMessage(MSG* msg) override;
     void DrawItem(DRAWITEMSTRUCT* item) override;
 
@@ -38,12 +45,14 @@ protected:
     LRESULT OnMouseLeave(WPARAM, LPARAM);
     // Button presses and releases: the link cursor, then the button's own handling.
     void OnMouseButton(UINT flags, POINT point);
+    LRESULT OnSystemColoursChanged(WPARAM, LPARAM);
 
 private:
     void ShowLinkCursor() const;
     void CreateToolTipWindow();
     bool IsUnderlined() const;
     COLORREF TextColour() const;
+    void ReadSystemColours();
 
     COLORREF m_backgroundColour;
     HCURSOR m_hLinkCursor = nullptr;
@@ -57,4 +66,6 @@ private:
     int m_underlineMode = 1;
     int m_iconSize = 16;
     HICON m_hIcon = nullptr;
+    HighContrastQuery m_highContrastQuery = IsHighContrastOn;
+    bool m_bHighContrast = false;
 };

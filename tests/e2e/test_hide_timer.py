@@ -1,6 +1,8 @@
 """The window pops up on every line and hides 12 seconds after the last one; a line
-within the 12 seconds keeps it up; minimising hides it; an open message box keeps it up."""
+within the 12 seconds keeps it up; minimising hides it; an open message box keeps it up, and
+so does the user working in the window, until they leave it."""
 
+import subprocess
 import time
 
 from tidemark_e2e import (HIDE_DELAY, SC_MINIMIZE, WM_SYSCOMMAND, TidemarkTestCase, main,
@@ -58,9 +60,18 @@ class HideTimerTest(TidemarkTestCase):
         time.sleep(max(0.0, sent + HIDE_DELAY + 3 - time.monotonic()))
         self.assertTrue(self.tidemark.visible(), "hidden while the message box was open")
 
-        # Once the box is closed, the timer that still runs hides the window at its next tick.
+        # Closing the box leaves the user in the window: past the timer's next tick it stays
+        # (12 s after the first), and hides a period after they switch to another program.
         self.tidemark.probe("msgbox-close")
-        self.wait_hidden(timeout=HIDE_DELAY + 10)
+        time.sleep(max(0.0, sent + 2 * HIDE_DELAY + 2 - time.monotonic()))
+        self.assertEqual(self.tidemark.state()["foreground"], "1")
+        typing = self.tidemark.wine.popen(self.tidemark.probe_exe, "hold-focus", "20000",
+                                          stdout=subprocess.PIPE)
+        self.assertTrue(typing.stdout.readline().startswith(b"ready foreground=1"))
+        left = time.monotonic()
+        self.assertGreaterEqual(self.wait_hidden(timeout=HIDE_DELAY + 10) - left, HIDE_DELAY - SLACK)
+        typing.kill()
+        typing.wait()
 
 
 if __name__ == "__main__":

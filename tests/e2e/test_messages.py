@@ -1,6 +1,8 @@
 """Lines from real TCP senders: shown on top with the sender's address, decoded, opened
 in a message box, and cleared."""
 
+import time
+
 from tidemark_e2e import ProbeError, TidemarkTestCase, main, send_line, wait_until
 
 
@@ -37,6 +39,19 @@ class MessagesTest(TidemarkTestCase):
         self.assertEqual(fields["icon"], "information")
         self.assertEqual(fields["owner_is_main"], "1")
         wait_until(lambda: self._no_message_box(), what="the message box to close")
+
+    def test_browsing_with_keys_opens_no_box_and_enter_opens_the_chosen_line(self):
+        for text in (b"older\n", b"newer\n"):
+            send_line(text)
+            self.tidemark.wait_for_top_line(text[:-1] + b" <- 127.0.0.1")
+        for key in ("0x24", "VK_DOWN"):  # Home, then one line down
+            self.tidemark.probe("key", key, "--to", "1005")
+        time.sleep(1)
+        self.assertTrue(self._no_message_box(), "a box opened while browsing")
+        self.tidemark.probe("key", "VK_RETURN", "--to", "1005")
+        box = dict(line.partition("=")[::2] for line in self.tidemark.probe("msgbox"))
+        self.tidemark.probe("msgbox-close")
+        self.assertEqual(bytes.fromhex(box["text"]), b"older <- 127.0.0.1")
 
     def test_clear_list_empties_the_list_and_the_next_line_stands_alone(self):
         send_line(b"before\n")

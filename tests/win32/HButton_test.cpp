@@ -37,16 +37,21 @@ Seen DrawAndLook(CHButton& link, UINT state, COLORREF colour)
     return seen;
 }
 
+void SetUpLink(CHButton& link, HWND parent)
+{
+    ::InitCommonControls();
+    ASSERT_TRUE(link.SubclassWindow(::CreateWindowExA(0, "BUTTON", "homepage", WS_CHILD | BS_OWNERDRAW,
+                                                      20, 30, 150, 24, parent, nullptr, nullptr, nullptr)));
+    link.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)));
+    SetUpHomepageLink(link, ::LoadCursorA(nullptr, IDC_HAND));
+}
+
 TEST(HyperlinkButton, LooksLikeAWebLinkAtRestHoveredAndDisabled)
 {
     const COLORREF blue = RGB(0, 0, 255), lightBlue = RGB(50, 128, 255);
-    ::InitCommonControls();
     fwtest::ScopedWindow parent(fwtest::CreateRecordingWindow(nullptr));
     CHButton link;
-    ASSERT_TRUE(link.SubclassWindow(::CreateWindowExA(0, "BUTTON", "homepage", WS_CHILD | BS_OWNERDRAW,
-                                                      20, 30, 150, 24, parent.get(), nullptr, nullptr, nullptr)));
-    link.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)));
-    SetUpHomepageLink(link, ::LoadCursorA(nullptr, IDC_HAND));
+    SetUpLink(link, parent.get());
 
     DrawAndLook(link, 0, blue);  // fits itself to the caption, centred where it was (95, 42)
     RECT fitted;
@@ -69,6 +74,30 @@ TEST(HyperlinkButton, LooksLikeAWebLinkAtRestHoveredAndDisabled)
     link.GetClientRect(&fitted);
     EXPECT_EQ(4, fitted.right);
     EXPECT_EQ(4 * fitted.bottom, DrawAndLook(link, 0, ::GetSysColor(COLOR_BTNFACE)).pixels);
+}
+
+bool HighContrastOn() { return true; }
+
+TEST(HyperlinkButton, InHighContrastTakesTheSchemesColoursAndShowsTheKeyboardFocus)
+{
+    const int elements[] = {COLOR_HOTLIGHT, COLOR_BTNFACE};
+    const COLORREF before[] = {::GetSysColor(COLOR_HOTLIGHT), ::GetSysColor(COLOR_BTNFACE)};
+    const COLORREF yellow = RGB(255, 255, 0), black = RGB(0, 0, 0), scheme[] = {yellow, black};
+    fwtest::ScopedWindow parent(fwtest::CreateRecordingWindow(nullptr));
+    CHButton link;
+    SetUpLink(link, parent.get());
+    link.SetHighContrastQuery(HighContrastOn);
+    ::SetSysColors(2, elements, scheme);
+    link.SendMessage(WM_SYSCOLORCHANGE);  // as the window passes it on
+    for (bool hovered : {false, true}) {
+        link.SendMessage(hovered ? WM_MOUSEMOVE : WM_MOUSELEAVE);
+        EXPECT_GT(DrawAndLook(link, 0, yellow).pixels, 20);
+        EXPECT_EQ(0, DrawAndLook(link, 0, RGB(0, 0, 255)).pixels + DrawAndLook(link, 0, RGB(50, 128, 255)).pixels);
+    }
+    const int background = DrawAndLook(link, 0, black).pixels;
+    EXPECT_GT(background, 100);
+    EXPECT_LT(DrawAndLook(link, ODS_FOCUS, black).pixels, background - 20);  // the dotted rectangle
+    ::SetSysColors(2, elements, before);
 }
 
 }  // namespace

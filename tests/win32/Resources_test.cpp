@@ -218,6 +218,7 @@ TEST_F(TidemarkResources, MainWindowTemplateIsASizablePopupWithoutCaption)
     // at the top where it is inserted.
     ExpectControls(
         {
+            {IDC_MESSAGE_LIST_LABEL, "STATIC", "&Received lines", kChild | SS_LEFT, 0, 0, 0, 0, 0},
             {IDC_MESSAGE_LIST, "LISTBOX", "",
              kChild | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
              0, 3, 3, 244, 30},

@@ -8,6 +8,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+
+#ifndef EVENT_OBJECT_LIVEREGIONCHANGED
+#define EVENT_OBJECT_LIVEREGIONCHANGED 0x8019
+#endif
 
 namespace probe {
 
@@ -170,6 +175,37 @@ int Lines(const Arguments& args) {
     std::vector<std::string> lines;
     if (list == nullptr || !ReadListLines(list, &lines)) return Fail("cannot read the list");
     for (const std::string& line : lines) PrintLine(Hex(line));
+    return kExitOk;
+}
+
+// Out-of-context hook: called in the probe's thread, while the program carries on.
+DWORD gHookStart = 0;
+void CALLBACK OnLiveRegionChange(HWINEVENTHOOK, DWORD, HWND list, LONG, LONG item, DWORD, DWORD) {
+    const HWND window = GetAncestor(list, GA_ROOT);
+    std::wstring top;
+    const bool read = ReadListLine(list, 0, top) == LineRead::Whole;
+    std::printf("live ms=%lu item=%ld top=%s visible=%d foreground=%d\n", GetTickCount() - gHookStart,
+                static_cast<long>(item), read ? Hex(ToWindows1252(top)).c_str() : "-",
+                IsWindowVisible(window) ? 1 : 0, GetForegroundWindow() == window ? 1 : 0);
+    std::fflush(stdout);
+}
+
+int LiveEvents(const Arguments& args) {
+    const HWND window = TargetWindow(args);
+    if (window == nullptr || args.positional.size() != 1) return Fail("usage: live-events MS");
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                        OnLiveRegionChange, process, 0, WINEVENT_OUTOFCONTEXT);
+    LRESULT ignored = 0;
+    // Wine passes events on only once the program's thread has had a message since.
+    if (hook == nullptr || !SendW(window, WM_NULL, 0, 0, &ignored)) return Fail("cannot hook");
+    gHookStart = GetTickCount();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    PumpMessagesFor(std::strtoul(args.positional[0].c_str(), nullptr, 10));
+    UnhookWinEvent(hook);
     return kExitOk;
 }
 

@@ -26,6 +26,7 @@ int Instances(const Arguments& args);
 int WaitGone(const Arguments& args);
 int Lines(const Arguments& args);
 int Count(const Arguments& args);
+int LiveEvents(const Arguments& args);
 int State(const Arguments& args);
 int Click(const Arguments& args);
 int Key(const Arguments& args);

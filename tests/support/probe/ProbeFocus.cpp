@@ -1,4 +1,5 @@
 #include "ProbeCommands.h"
+#include "ProbeWindows.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,19 +25,11 @@ int HoldFocus(const Arguments& args) {
     }
     SetForegroundWindow(window);
     SetFocus(edit);
-    const auto pump = [](DWORD ms) {
-        const DWORD start = GetTickCount();
-        MSG msg;
-        while (GetTickCount() - start < ms) {
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    };
-    pump(200);
+    PumpMessagesFor(200);
     std::printf("ready foreground=%d focus=%d\n", GetForegroundWindow() == window ? 1 : 0,
                 GetFocus() == edit ? 1 : 0);
     std::fflush(stdout);
-    pump(holdMs);
+    PumpMessagesFor(holdMs);
     const HWND foreground = GetForegroundWindow();
     char title[128] = {};
     if (foreground != nullptr && foreground != window) GetWindowTextA(foreground, title, sizeof title);

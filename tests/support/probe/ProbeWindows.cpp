@@ -112,4 +112,13 @@ HWND ParseHandle(const std::string& text) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
 }
 
+void PumpMessagesFor(unsigned long ms) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < ms) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
 }  // namespace probe

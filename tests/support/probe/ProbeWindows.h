@@ -40,6 +40,9 @@ std::vector<HWND> FindWindowsByTitle(const std::string& title);
 // last result. `found` is always called at least once.
 bool WaitUntil(unsigned long timeoutMs, const std::function<bool()>& found);
 
+// Handles the probe's own windows' messages (and its hooks' calls) for that long.
+void PumpMessagesFor(unsigned long ms);
+
 // Direct children of `parent` in z-order, which for a dialog is the template's order.
 std::vector<HWND> ChildWindows(HWND parent);
 

@@ -7,6 +7,9 @@
 //   probe lines                     the message list, top line first, as hex of its
 //                                   Windows-1252 bytes
 //   probe count                     the number of lines in the message list
+//   probe live-events MS            for MS, each live-region change of the program: when
+//                                   (ms after "ready"), the item, the list's top line,
+//                                   whether the window is shown and the foreground
 //   probe state                     key=value lines about the window and its controls
 //   probe click ID                  BN_CLICKED from button ID, as a mouse click sends it
 //   probe key VK [--to ID]          a key press and release in the focused control
@@ -62,6 +65,7 @@ const Command kCommands[] = {
     {"instances", probe::Instances},
     {"lines", probe::Lines},
     {"count", probe::Count},
+    {"live-events", probe::LiveEvents},
     {"state", probe::State},
     {"click", probe::Click},
     {"key", probe::Key},
