@@ -255,4 +255,3 @@ void CHButton::DrawItem(DRAWITEMSTRUCT* item)
     MoveWindow(target.left, target.top, target.right - target.left, target.bottom - target.top,
                TRUE);
 }
-
