@@ -366,6 +366,9 @@ void ListenerRun::ServeConnections()
         // An address that does not read back belongs to this one connection alone.
         const std::string peerText = m_sockets.inet_ntoa(peer.address);
         if (m_sockets.inet_addr(peerText.c_str()) == kInaddrNone) {
+            // Its line is never read: the connection leaves the shared field first, so that
+            // the window takes the error line for a whole one, as it takes no line being read.
+            TakeAndResetConnection(m_sockets, m_fields.m_connectionSocket);
             if (m_fields.m_bRun) {
                 m_output.AddLine("Error calling inet_addr()");
             }

@@ -310,7 +310,13 @@ TEST_F(ScriptedListener, FailedAddressCheckReportsWhileRunningAndEndsTheConnecti
     ScriptConnection();
     ScriptConnection();
     sockets.Fail("inet_addr", kInaddrNone, 0);
+    // A line added while a connection is held is taken for one still being read.
+    SocketHandle heldAtError = 1;
+    list.onChange = [&] {
+        if (list.Lines()[0] == "Error calling inet_addr()") heldAtError = connection;
+    };
     RunListener();
+    EXPECT_EQ(heldAtError, 0u);
     EXPECT_EQ(list.Lines(), (Lines{" <- 127.0.0.1", "Error calling inet_addr()", kStatusLine}));
     EXPECT_EQ(sockets.CallsNamed({"recv"}), (Calls{"recv(201,8096,2)"}));
     EXPECT_EQ(Closing(), (Calls{"linger(200,1,0)", "closesocket(200)", "shutdown(201,1)", "closesocket(201)",

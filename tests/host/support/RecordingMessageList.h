@@ -18,8 +18,11 @@ public:
     bool CarryOut(const ListChange& change) override
     {
         if (!refusing) ApplyListChange(*this, change);
+        if (onChange) onChange();
         return !refusing;
     }
+    // Called on the listener's thread after each change.
+    std::function<void()> onChange;
     // Set: every change is let go undone, as by a window that has begun to end.
     std::atomic<bool> refusing{false};
     bool ReadTopLine(std::string& line) override;
