@@ -14,7 +14,7 @@ class AnnouncementsTest(TidemarkTestCase):
         self.tidemark.wait_until_listening()
         self.tidemark.probe("click", "1009")  # hidden, so that the first line pops it up
         wait_until(lambda: not self.tidemark.visible(), what="the window to hide")
-        hook = self.tidemark.wine.popen(self.tidemark.probe_exe, "live-events", "9000",
+        hook = self.tidemark.wine.popen(self.tidemark.probe_exe, "live-events", "15000",
                                         stdout=subprocess.PIPE)
         self.assertEqual(hook.stdout.readline(), b"ready\n")
         start, phases = time.monotonic(), []
