@@ -2,9 +2,9 @@
 # wixl is found, the per-user and the per-machine Windows Installer packages
 # (packaging/tidemark.wxs). What they hold is gathered in release/ first, under the names
 # the user sees: the programs without their debugging sections (the tests run the
-# unstripped ones in bin/), the licence, the user README and the user guide. wixl looks for
-# the files it names in the current folder (first) and beside its source, so it runs in
-# that folder, with its source and the icon gathered there too.
+# unstripped ones in bin/), the licence, the user README, the user guide and the list of
+# changes. wixl looks for the files it names in the current folder (first) and beside its
+# source, so it runs in that folder, with its source and the icon gathered there too.
 
 set(TIDEMARK_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 

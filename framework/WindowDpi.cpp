@@ -1,23 +1,17 @@
 #include "framework/WindowDpi.h"
 
+#include "framework/SystemProc.h"
+
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-
-GetDpiForWindowFunction LookUpGetDpiForWindow()
-{
-    const HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    if (user32 == nullptr)
-        return nullptr;
-    return reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetDpiForWindow")));
-}
 
 }  // namespace
 
 int GetWindowDpi(HWND window)
 {
-    static const GetDpiForWindowFunction getDpiForWindow = LookUpGetDpiForWindow();
+    static const auto getDpiForWindow = LookUpProc<GetDpiForWindowFunction>(
+        ::GetModuleHandleA("user32.dll"), "GetDpiForWindow");
     if (getDpiForWindow != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0)

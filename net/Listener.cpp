@@ -26,16 +26,23 @@ bool IsOpen(SocketHandle s)
     return s > 0 && s != kInvalidSocket;
 }
 
+// Takes the socket out of a shared field, so that nobody else closes it too; 0 when the
+// field held none.
+SocketHandle Take(std::atomic<SocketHandle>& field)
+{
+    const SocketHandle taken = field.exchange(0);
+    return IsOpen(taken) ? taken : 0;
+}
+
 }  // namespace
 
 bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket)
 {
-    const SocketHandle taken = socket.exchange(0);
-    if (!IsOpen(taken)) {
-        return false;
+    const SocketHandle taken = Take(socket);
+    if (taken != 0) {
+        CloseInOrder(sockets, taken);
     }
-    CloseInOrder(sockets, taken);
-    return true;
+    return taken != 0;
 }
 
 void CloseInOrder(SocketApi& sockets, SocketHandle s)
@@ -46,12 +53,11 @@ void CloseInOrder(SocketApi& sockets, SocketHandle s)
 
 bool TakeAndResetConnection(SocketApi& sockets, std::atomic<SocketHandle>& connection)
 {
-    const SocketHandle taken = connection.exchange(0);
-    if (!IsOpen(taken)) {
-        return false;
+    const SocketHandle taken = Take(connection);
+    if (taken != 0) {
+        ResetConnection(sockets, taken);
     }
-    ResetConnection(sockets, taken);
-    return true;
+    return taken != 0;
 }
 
 void ResetConnection(SocketApi& sockets, SocketHandle connection)

@@ -41,6 +41,11 @@ public:
 
     bool Pause(int milliseconds) override;
 
+    // Whether the listener holds a sender's connection, whose line it is still reading: its
+    // changes of the list until then (the sender's address) are pieces of that line. It
+    // gives the connection up just before the line's last change, and waits for each change.
+    bool IsReadingLine() const { return m_connectionSocket != 0; }
+
 private:
     // The run flag goes down under this lock, so that a pause cannot miss it.
     std::mutex m_pauseMutex;

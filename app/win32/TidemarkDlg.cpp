@@ -215,13 +215,12 @@ void CTidemarkDlg::RestartHidePeriod()
     }
 }
 
-// After every change of the list, on the window's thread. While the listener still reads
-// a sender's line, the top line is only a piece of it (the sender's address): a screen
-// reader is told the line once it is whole.
+// After every change of the list, on the window's thread: a screen reader is told of a
+// line once it is whole.
 void CTidemarkDlg::OnListChanged()
 {
     PopUp();
-    m_liveRegion.TopLineChanged(m_listener.m_connectionSocket == 0);
+    m_liveRegion.TopLineChanged(!m_listener.IsReadingLine());
 }
 
 // The window pops up without taking the keyboard, so a screen reader would not notice a

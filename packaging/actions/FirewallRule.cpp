@@ -5,7 +5,8 @@
 #include <netfw.h>
 
 #include <cwchar>
-#include <string>
+
+#include "packaging/actions/HeapText.h"
 
 const wchar_t kTidemarkRuleName[] = L"Tidemark (per-machine package)";
 
@@ -115,16 +116,21 @@ UINT AddTidemarkRule(FirewallRules& rules, const wchar_t* program, const wchar_t
         return ERROR_INSTALL_FAILURE;
     }
     // No entry holds a space: the firewall gets the list without those around the commas.
-    std::wstring addresses;
+    const HeapText addresses = AllocateText(std::wcslen(senders) + 1);
+    if (!addresses) {
+        report.Fail(L"no memory for the list of senders");
+        return ERROR_INSTALL_FAILURE;
+    }
+    wchar_t* kept = addresses.get();
     for (const wchar_t* read = senders; *read; ++read) {
         if (*read != L' ')
-            addresses += *read;
+            *kept++ = *read;
     }
     // A rule left by an earlier installation (a repair, an upgrade) is replaced, not doubled.
     rules.Remove(kTidemarkRuleName);
     const FirewallRule rule{kTidemarkRuleName, kRuleDescription, program,
                             NET_FW_IP_PROTOCOL_TCP, L"26112",
-                            NET_FW_PROFILE2_DOMAIN | NET_FW_PROFILE2_PRIVATE, addresses.c_str(),
+                            NET_FW_PROFILE2_DOMAIN | NET_FW_PROFILE2_PRIVATE, addresses.get(),
                             NET_FW_RULE_DIR_IN, NET_FW_ACTION_ALLOW, true};
     const HRESULT added = rules.Add(rule);
     if (added == E_NOTIMPL) {
@@ -143,7 +149,7 @@ UINT AddTidemarkRule(FirewallRules& rules, const wchar_t* program, const wchar_t
     }
     std::swprintf(line, sizeof line / sizeof line[0],
                   L"firewall rule added: TCP 26112 to %.300ls from %.150ls", program,
-                  addresses.c_str());
+                  addresses.get());
     report.Say(line);
     return ERROR_SUCCESS;
 }

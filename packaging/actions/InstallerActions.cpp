@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "app/InstanceNames.h"
+#include "packaging/actions/HeapText.h"
 #include "res/resource.h"
 
 // Plain buffers rather than the C++ library's strings, which throw: the package carries this
@@ -44,10 +45,6 @@ struct KeyCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };
 using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-struct HeapFreer {
-    void operator()(void* memory) const { HeapFree(GetProcessHeap(), 0, memory); }
-};
 
 struct MsiRecord {
     MSIHANDLE handle;
@@ -193,8 +190,7 @@ UINT TidyPath(HKEY root, const wchar_t* environmentKey)
         return ERROR_SUCCESS;
     }
     const DWORD length = size / sizeof(wchar_t);
-    std::unique_ptr<wchar_t, HeapFreer> path(static_cast<wchar_t*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (length + 1) * sizeof(wchar_t))));
+    const HeapText path = AllocateText(length + 1);
     if (!path || RegQueryValueExW(key.get(), L"Path", nullptr, nullptr,
                                   reinterpret_cast<BYTE*>(path.get()), &size) != ERROR_SUCCESS) {
         return ERROR_SUCCESS;

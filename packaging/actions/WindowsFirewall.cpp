@@ -9,10 +9,10 @@
 #include <netfw.h>
 
 #include <cwchar>
-#include <string>
 #include <memory>
 
 #include "packaging/actions/FirewallRule.h"
+#include "packaging/actions/HeapText.h"
 
 namespace {
 
@@ -26,6 +26,8 @@ struct Bstr {
     BSTR text;
     explicit Bstr(const wchar_t* from) : text(SysAllocString(from)) {}
     ~Bstr() { SysFreeString(text); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
 };
 
 class ComFirewallRules final : public FirewallRules {
@@ -146,20 +148,21 @@ extern "C" __declspec(dllexport) UINT __stdcall AddTidemarkFirewallRule(MSIHANDL
     InstallLog log(install);
     // However long the list of senders, it is read whole: a cut one would let others in.
     DWORD size = 0;
-    std::wstring data;
-    if (MsiGetPropertyW(install, L"CustomActionData", &data[0], &size) == ERROR_MORE_DATA) {
-        data.resize(++size);
-        if (MsiGetPropertyW(install, L"CustomActionData", &data[0], &size) != ERROR_SUCCESS)
-            data.clear();
+    wchar_t none[1] = {};
+    HeapText data;
+    if (MsiGetPropertyW(install, L"CustomActionData", none, &size) == ERROR_MORE_DATA) {
+        data = AllocateText(++size);
+        if (data &&
+            MsiGetPropertyW(install, L"CustomActionData", data.get(), &size) != ERROR_SUCCESS)
+            data.reset();
     }
-    const size_t bar = data.find(L'|');
-    if (bar == std::wstring::npos) {
+    wchar_t* const program = data.get();
+    wchar_t* senders = program ? std::wcschr(program, L'|') : nullptr;
+    if (senders == nullptr) {
         log.Fail(L"the firewall rule's program and senders did not reach the installation");
         return ERROR_INSTALL_FAILURE;
     }
-    data[bar] = L'\0';
-    const wchar_t* program = data.c_str();
-    const wchar_t* senders = program + bar + 1;
+    *senders++ = L'\0';
     UINT outcome = ERROR_INSTALL_FAILURE;
     const HRESULT reached = WithFirewallRules(
         [&](FirewallRules& rules) { outcome = AddTidemarkRule(rules, program, senders, log); });

@@ -3,10 +3,11 @@ the system menu opens the about box with the version record's texts, as often as
 
 import os
 
-from tidemark_e2e import WM_SYSCOMMAND, TidemarkTestCase, main, wait_until, wine_root
+from tidemark_e2e import (VERSION, WM_SYSCOMMAND, TidemarkTestCase, main, wait_until,
+                          wine_root)
 
 HOST = b"tidemark.example"
-PAGE = "http://tidemark.example/software/download/index.php?Software=Tidemark&CurrentVersion=0.6.0.0"
+PAGE = "http://tidemark.example/software/download/index.php?Software=Tidemark&CurrentVersion=" + VERSION
 ABOUT = "Info \u00fcber Tidemark"
 
 
@@ -29,14 +30,14 @@ class HomepageTest(TidemarkTestCase):
     def test_links_open_the_update_page_and_the_about_box_shows_the_record(self):
         texts = self.tidemark.state()["text"]
         self.tidemark.screenshot("main-window")
-        self.assertEqual((texts[1015], texts[1011]), (b"Ver. 0.6.0.0", HOST))
+        self.assertEqual((texts[1015], texts[1011]), (b"Ver. " + VERSION.encode(), HOST))
 
         for command in (16, 31):
             self.tidemark.probe("post", str(WM_SYSCOMMAND), str(command), "0")
             box = self.tidemark.probe("findwin", ABOUT, "--timeout-ms", "20000")[0]
             texts = self.tidemark.state(window=box)["text"]
             self.assertEqual((texts[1013], texts[1012], texts[1014]),
-                             (b"Tidemark Version 0.6.0.0",
+                             (b"Tidemark Version " + VERSION.encode(),
                               b"Copyright (C) 2025-2026 Tidemark developers", HOST))
             if command == 16:
                 self.tidemark.screenshot("about-box")

@@ -4,7 +4,7 @@ import re
 import socket
 import subprocess
 
-from tidemark_e2e import (MAIN_WINDOW_CONTROLS, TidemarkTestCase, local_ipv4_addresses,
+from tidemark_e2e import (MAIN_WINDOW_CONTROLS, VERSION, TidemarkTestCase, local_ipv4_addresses,
                           main, wait_until)
 
 STATUS_LINE = re.compile(
@@ -40,7 +40,7 @@ class StartupTest(TidemarkTestCase):
         self.assertEqual(state["text"][1010], b"exit")
 
     def test_version_label_names_the_version_of_the_program_file(self):
-        self.assertEqual(self.tidemark.state()["text"][1015], b"Ver. 0.6.0.0")
+        self.assertEqual(self.tidemark.state()["text"][1015], b"Ver. " + VERSION.encode())
 
     def test_client_area_has_a_blue_and_red_frame(self):
         state = self.tidemark.state()

@@ -26,7 +26,15 @@ def protocol_constant(name):
         return int(re.search(rf"\b{name} = (\d+);", f.read()).group(1))
 
 
+def record_version():
+    """The version the programs' records carry: the release's three fields from project() in
+    CMakeLists.txt, and a fourth that stays 0."""
+    with open(os.path.join(HERE, "..", "..", "CMakeLists.txt")) as f:
+        return re.search(r"project\(Tidemark VERSION (\S+)", f.read()).group(1) + ".0"
+
+
 PORT = protocol_constant("kTidemarkPort")
+VERSION = record_version()
 LINE_LIMIT = protocol_constant("kMaxLineLength")
 MAIN_WINDOW_CONTROLS = {1005, 1006, 1009, 1010, 1011, 1015}
 WM_SYSCOMMAND = 0x0112

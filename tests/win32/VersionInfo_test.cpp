@@ -1,11 +1,13 @@
 #include "info/VersionInfoCache.h"
 #include "info/win32/VersionInfo.h"
 #include "info/win32/VersionInfoSources.h"
+#include "TidemarkVersion.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -50,17 +52,17 @@ TEST(VersionInfo, TheBuiltProgramCarriesItsRecord)
     VersionInfoCache cache(record, os, AnsiIsLeadByte);
 
     EXPECT_EQ("Tidemark", cache.GetProductName());
-    EXPECT_EQ("0.6.0.0", cache.GetVersionString());
-    EXPECT_EQ("0.6", cache.GetShortVersion());
+    // The release's three fields, as the build numbers it, and a fourth that stays 0.
+    const std::string release = TIDEMARK_VERSION_TEXT;
+    EXPECT_EQ(release + ".0", cache.GetVersionString());
+    EXPECT_EQ(release.substr(0, release.rfind('.')), cache.GetShortVersion());
     EXPECT_EQ("none", cache.GetCompanyName());
     EXPECT_EQ("", cache.GetSpecialBuild());
     EXPECT_EQ("Copyright (C) 2025-2026 Tidemark developers", cache.GetLegalCopyright());
     std::int32_t parts[4] = {-1, -1, -1, -1};
     cache.GetVersionNumbers(&parts[0], &parts[1], &parts[2], &parts[3]);
-    EXPECT_EQ(0, parts[0]);
-    EXPECT_EQ(6, parts[1]);
-    EXPECT_EQ(0, parts[2]);
-    EXPECT_EQ(0, parts[3]);
+    EXPECT_EQ(release + ".0", std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." +
+                                  std::to_string(parts[2]) + "." + std::to_string(parts[3]));
     EXPECT_TRUE(EndsWith(Lower(cache.GetModulePath()), "\\tidemark.exe"))
         << cache.GetModulePath();
     EXPECT_EQ(ExtractDirectory(cache.GetModulePath()), cache.GetModuleDirectory());
