@@ -26,23 +26,24 @@ bool IsOpen(SocketHandle s)
     return s > 0 && s != kInvalidSocket;
 }
 
-// Takes the socket out of a shared field, so that nobody else closes it too; 0 when the
-// field held none.
-SocketHandle Take(std::atomic<SocketHandle>& field)
+// Takes the socket out of a shared field, so that nobody else closes it too, and ends it
+// the given way; false when the field held none.
+bool TakeAndEnd(SocketApi& sockets, std::atomic<SocketHandle>& field,
+                void (*end)(SocketApi&, SocketHandle))
 {
     const SocketHandle taken = field.exchange(0);
-    return IsOpen(taken) ? taken : 0;
+    if (!IsOpen(taken)) {
+        return false;
+    }
+    end(sockets, taken);
+    return true;
 }
 
 }  // namespace
 
 bool TakeAndCloseSocket(SocketApi& sockets, std::atomic<SocketHandle>& socket)
 {
-    const SocketHandle taken = Take(socket);
-    if (taken != 0) {
-        CloseInOrder(sockets, taken);
-    }
-    return taken != 0;
+    return TakeAndEnd(sockets, socket, CloseInOrder);
 }
 
 void CloseInOrder(SocketApi& sockets, SocketHandle s)
@@ -53,11 +54,7 @@ void CloseInOrder(SocketApi& sockets, SocketHandle s)
 
 bool TakeAndResetConnection(SocketApi& sockets, std::atomic<SocketHandle>& connection)
 {
-    const SocketHandle taken = Take(connection);
-    if (taken != 0) {
-        ResetConnection(sockets, taken);
-    }
-    return taken != 0;
+    return TakeAndEnd(sockets, connection, ResetConnection);
 }
 
 void ResetConnection(SocketApi& sockets, SocketHandle connection)
